@@ -1,0 +1,81 @@
+// The thirteen GLSL programs built at start-up, their cached uniform and
+// attribute locations, the current program and the uniform uploads.
+#pragma once
+
+#include <cstdint>
+
+#include "render/shader_source.h"
+
+struct Material;
+struct Skeleton;
+
+struct UniformCacheEntry {
+    int32_t location = -1;
+    char* name = nullptr;
+    int32_t nameCapacity = 0;
+};
+
+enum LightMember {
+    LIGHT_DIFFUSE,
+    LIGHT_ATTENUATION_START,
+    LIGHT_POSITION,
+    LIGHT_ATTENUATION_END,
+    LIGHT_DIRECTION,
+    LIGHT_HOTSPOT_BEAM,
+    LIGHT_FALLOFF,
+    LIGHT_TYPE,
+    LIGHT_MEMBER_COUNT
+};
+
+constexpr int kMaxLights = 5;
+constexpr int kUniformCacheSize = 150;
+
+struct ShaderProgram {
+    bool linked = false;
+    uint32_t programId = 0;
+    ShaderObject* shaders = nullptr;  // vertex stage, then fragment stage
+    int shaderCount = 0;
+    int32_t jointIndicesAttribute = -1;
+    int32_t jointWeightsAttribute = -1;
+    UniformCacheEntry uniformCache[kUniformCacheSize];
+    int32_t uniformCacheCount = 0;
+    int32_t lastHit = -1;
+    int32_t lightLocations[kMaxLights][LIGHT_MEMBER_COUNT];
+    int32_t specularLocation = -1, emissionLocation = -1, transparencyLocation = -1, numTexturesLocation = -1;
+    int32_t textureOffset0Location = -1, textureOffset1Location = -1;
+    int32_t normalMatrixLocation = -1, modelViewProjectionLocation = -1, worldMatrixLocation = -1;
+    int32_t projectionMatrixLocation = -1, cameraPositionLocation = -1, ambientLocation = -1;
+    bool cameraDirty = true;
+};
+
+struct ShaderCatalogue {
+    ShaderProgram* skinnedMeshes = nullptr;
+    ShaderProgram* staticMeshes = nullptr;
+    ShaderProgram* sprites3d = nullptr;
+    ShaderProgram* sprites2d = nullptr;
+    ShaderProgram* primitives2d = nullptr;
+    ShaderProgram* primitives3d = nullptr;
+    ShaderProgram* font2d = nullptr;
+    ShaderProgram* contrast = nullptr;
+    ShaderProgram* edges = nullptr;
+    ShaderProgram* blurX = nullptr;
+    ShaderProgram* blurY = nullptr;
+    ShaderProgram* screen = nullptr;
+    ShaderProgram* oculusRift = nullptr;
+    ShaderProgram* current = nullptr;
+};
+
+ShaderCatalogue& shaderCatalogue();
+
+// Builds the thirteen programs in order; false at the first that does not link.
+bool buildCatalogue();
+// Never fails as a call; linked tells success.
+ShaderProgram* createProgram(const char* vertexPath, const char* fragmentPath);
+int32_t uniformLocation(ShaderProgram* program, const char* name);
+// False when already current; otherwise glUseProgram, lastHit -1, cameraDirty, uploadLights.
+bool makeCurrent(ShaderProgram* program);
+void uploadLights(ShaderProgram* program);
+// Camera and matrices of the model stack top; once per draw.
+void uploadTransforms(ShaderProgram* program);
+void uploadMaterial(const Material* material, float itemAlpha);
+void uploadSkeleton(const Skeleton* skeleton);

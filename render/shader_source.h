@@ -1,0 +1,33 @@
+// Shader source text: a process-wide cache of files read once, the header
+// the engine injects in front of every shader, and #include expansion.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+struct SourceFile {
+    std::string path;      // the cache key, exactly as loaded
+    char* text = nullptr;  // the file's bytes plus the spare bytes
+    int32_t size = 0;
+    int32_t capacity = 0;
+    int32_t position = 0;
+    int32_t useCount = 1;
+    SourceFile* next = nullptr;
+};
+
+struct ShaderObject {
+    std::string source;
+    uint32_t stage = 0;  // GL_VERTEX_SHADER or GL_FRAGMENT_SHADER
+    uint32_t id = 0;
+    ShaderObject* next = nullptr;
+};
+
+SourceFile* loadSourceFile(const char* path);
+std::string directoryOf(const std::string& path);
+// The 30-piece header, the same for every shader.
+const std::string& injectedHeader();
+bool buildShaderSource(ShaderObject* shader, const char* path);
+bool createShader(ShaderObject* shader, const char* path);
+struct ShaderProgram;
+bool compileShaders(ShaderProgram* program);
+bool linkProgram(ShaderProgram* program);

@@ -1,0 +1,155 @@
+// MODEL3D, the drawable 3D object: meshes (vertex side) each with one part
+// (index and material side), child models, an optional skeleton and keyframe
+// animation. Filled by the model file reader or built in code (landscape).
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+
+#include "scene/actor.h"
+#include "scene/animation.h"
+#include "scene/math.h"
+
+struct ShaderProgram;
+struct Texture;
+
+// 76 bytes, the layout the draw code hands to OpenGL.
+struct Vertex {
+    float position[4];    // x, y, z, w = 1
+    float normal[3];
+    float uv0[2];
+    float uv1[2];
+    float jointSlots[4];  // mesh-local joint numbers, as floats
+    float weights[4];
+};
+static_assert(sizeof(Vertex) == 76, "Vertex must be 76 bytes");
+static_assert(offsetof(Vertex, normal) == 16, "normal at byte 16");
+static_assert(offsetof(Vertex, uv0) == 28, "uv0 at byte 28");
+static_assert(offsetof(Vertex, uv1) == 36, "uv1 at byte 36");
+static_assert(offsetof(Vertex, jointSlots) == 44, "joint slots at byte 44");
+static_assert(offsetof(Vertex, weights) == 60, "weights at byte 60");
+
+struct Material {
+    ~Material();  // releases unshared textures (refCount 0) and the animation
+
+    int reserved0 = 0;
+    int cullMode = 1;
+    int depthMode = 3;  // 1 test only, 2 writes only, 3 both, other neither
+    int blendMode = 0;  // 0 off, 1 additive, 2 alpha
+    int reserved1 = 0;
+    float alpha = 1.0f;
+    ShaderProgram* shader = nullptr;
+    int reserved2 = 0;
+    int textureCount = 0;
+    Texture** textures = nullptr;
+    float colourA[4] = {1.0f, 1.0f, 1.0f, 1.0f};
+    float colourB[4] = {0.2f, 0.2f, 0.2f, 1.0f};
+    float specular[4] = {0.0f, 0.0f, 0.0f, 1.0f};
+    float reserved3 = 0.0f;
+    float emission[4] = {0.0f, 0.0f, 0.0f, 1.0f};
+    float colourC[4] = {0.0f, 0.0f, 0.0f, 1.0f};
+    unsigned char flags[7] = {1, 1, 0, 0, 1, 0, 1};
+    float textureOffset0[2] = {0.0f, 0.0f};
+    float textureOffset1[2] = {0.0f, 0.0f};
+    ANIMATION* animation = nullptr;  // owned; drives texture scrolling
+
+    // Allocates count empty texture slots.
+    void setTextureSlots(int count);
+};
+
+struct Joint {
+    std::string name;
+    Matrix4 world;        // model space, rewritten by every pose update
+    Matrix4 local;        // bind matrix from the file
+    Matrix4 inverseBind;  // inverse of local
+    float normalMatrix[9];  // upper-left 3x3 of inverseBind, column-major
+    Joint* parent = nullptr;
+    Joint* firstChild = nullptr;
+    int reserved = 0;
+    int index = -1;
+    Joint* nextSibling = nullptr;
+};
+
+struct SkeletonRoot {
+    Joint* joint = nullptr;
+    SkeletonRoot* next = nullptr;
+};
+
+struct Skeleton {
+    ~Skeleton();  // frees the root nodes, every joint and the joint array
+
+    Matrix4 bindShapeMatrix;  // identity (the file never sets it)
+    int jointCount = 0;
+    SkeletonRoot* roots = nullptr;
+    int rootCount = 0;
+    Joint** joints = nullptr;  // indexed by joint index
+
+    // jointCount empty joints with index 0..count-1, identity matrices.
+    void createJoints(int count);
+    void addRoot(Joint* joint);
+};
+
+struct MeshPart {
+    ~MeshPart();  // material, index buffer, index array, joint arrays
+
+    int* jointIndices = nullptr;  // mesh-local joint number -> skeleton joint index
+    Joint** joints = nullptr;     // resolved; out of range -> nullptr
+    int jointCount = 0;
+    Matrix4 localMatrix;
+    Material* material = nullptr;
+    float boundsMin[4] = {0.0f, 0.0f, 0.0f, 1.0f};
+    float boundsMax[4] = {0.0f, 0.0f, 0.0f, 1.0f};
+    int indexCount = 0;
+    int indexBuffer = -1;  // GL name, -1 none
+    uint16_t* indices = nullptr;
+    int indexBytes = 0;
+};
+
+struct Mesh {
+    ~Mesh();  // part, bind-pose buffer and copy, vertex buffer and array
+
+    bool skinned = false;
+    float boundsMin[4] = {1e9f, 1e9f, 1e9f, 1.0f};
+    float boundsMax[4] = {-1e9f, -1e9f, -1e9f, 1.0f};
+    MeshPart* part = nullptr;
+    int vertexCount = 0;
+    int vertexBuffer = -1;  // GL name, -1 none
+    Vertex* vertices = nullptr;
+    int vertexBytes = 0;
+    bool dynamicVertices = false;
+    // Untouched copy of the vertices for skinning on the processor.
+    int bindPoseCount = 0;
+    int bindPoseBuffer = -1;
+    Vertex* bindPoseVertices = nullptr;
+    int bindPoseBytes = 0;
+    bool dynamicBindPose = false;
+    Mesh* next = nullptr;
+};
+
+class MODEL3D : public ACTOR, public DRAW_PROPERTIES {
+public:
+    explicit MODEL3D(Scene* owner = nullptr);
+    ~MODEL3D() override;  // animation, skeleton, meshes, then children
+
+    MODEL3D* createChild();
+    Mesh* addMesh();
+    MeshPart* addMeshPart(Mesh* mesh);
+    // Uploads every mesh of this model and its descendants (vertices, then indices).
+    void upload();
+    // Part box from the vertices its indices use, widened into the mesh box.
+    static void computeBounds(Mesh* mesh);
+    // Per-frame step: material scrolling, animation, pose, processor skinning, children.
+    void update();
+    // Pose update and processor skinning (part of update, exposed for tests).
+    void updatePose();
+    void skinOnProcessor();
+
+    bool cpuSkinning = true;
+    MODEL3D* children = nullptr;  // linked through ACTOR::next
+    int childCount = 0;
+    Mesh* meshes = nullptr;
+    Skeleton* skeleton = nullptr;
+    KEYFRAME_ANIMATION* animation = nullptr;
+    AnimationFrame* currentFrame = nullptr;
+};

@@ -1,0 +1,19 @@
+// An OpenGL context for tests, made through SDL's offscreen video driver
+// (EGL on Mesa's llvmpipe): no X server, no window on screen.
+#pragma once
+
+#include <gtest/gtest.h>
+
+// Creates the context once per test process and keeps it current. Returns
+// false (with the reason in *error) when no context can be made.
+bool ensureTestGlContext(int width = 64, int height = 64, const char** error = nullptr);
+
+// Reads one RGBA pixel of the current framebuffer (origin bottom-left).
+void readPixel(int x, int y, unsigned char rgba[4]);
+
+// Base fixture for tests that need OpenGL: makes the context current, fails
+// the test clearly when none can be made.
+class GlTest : public ::testing::Test {
+protected:
+    void SetUp() override;
+};
