@@ -1,0 +1,4 @@
+// Placeholder until the demo driver lands.
+#include "demo/demo.h"
+
+void demoUpdate() {}

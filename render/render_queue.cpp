@@ -1,0 +1,4 @@
+// Placeholder until the render queue lands.
+#include "render/render_queue.h"
+
+void renderFrame() {}
