@@ -41,6 +41,8 @@ public:
 
 class SPRITE3D : public SPRITE_BASE {
 public:
+    SPRITE3D();  // orientation identity, billboardMode 0
+
     // Appends one render item for the current camera (nothing without one).
     void appendItems(Scene* scene);
 

@@ -25,3 +25,8 @@ struct Heightfield {
     float averageHeightAt(float x, float z) const;
     void setHeightScale(float scale) { heightScale = scale; }
 };
+
+// Eight octaves of value noise over one lattice of 65025 rand() draws taken in
+// row-major order, written to out (kGridPoints floats) in [0, 1]. Uses the
+// process-wide scratch planes, so one caller at a time.
+void fillValueNoise(float* out);

@@ -1,8 +1,46 @@
-// Placeholder until the renderer start-up lands.
 #include "render/renderer.h"
 
-void renderInit() {}
+#include <GL/glew.h>
+
+#include <cstdlib>
+
+#include "app/engine.h"
+#include "render/gl_state_cache.h"
+#include "render/offscreen_targets.h"
+#include "render/shader_catalogue.h"
+#include "scene/camera.h"
+#include "scene/math.h"
+
 FrameCounters& frameCounters() {
     static FrameCounters counters;
     return counters;
+}
+
+void renderInit() {
+    glewInit();  // under EGL this reports an error although the entry points load
+    glFrontFace(GL_CCW);
+    glEnableClientState(GL_VERTEX_ARRAY);
+    glEnableClientState(GL_NORMAL_ARRAY);
+    glEnableClientState(GL_TEXTURE_COORD_ARRAY);
+    setDepthTest(true);
+    setDepthWrite(true);
+    setBlendEnabled(false);
+    setCulling(true);
+
+    frameCounters() = FrameCounters{};
+
+    // Without an Engine record (tools, tests) the targets get no storage,
+    // matching the 0 x 0 viewport a camera gets then.
+    const Engine* record = engine();
+    createOffscreenTargets(record ? record->width : 0, record ? record->height : 0);
+
+    MatrixStack* stack = new MatrixStack;
+    stack->create(64);
+    setModelStack(stack);
+
+    if (!buildCatalogue()) std::exit(-1);
+
+    CAMERA3D* camera = new CAMERA3D();
+    setDefaultCamera(camera);
+    setCurrentCamera(camera);
 }

@@ -26,6 +26,9 @@ struct AnimationFrame {
 
 class KEYFRAME_ANIMATION : public ANIMATION {
 public:
+    KEYFRAME_ANIMATION() = default;
+    KEYFRAME_ANIMATION(const KEYFRAME_ANIMATION&) = delete;  // owns its frames
+    KEYFRAME_ANIMATION& operator=(const KEYFRAME_ANIMATION&) = delete;
     ~KEYFRAME_ANIMATION() override;
     // frameCount frames of jointCount identity matrices each.
     void allocateFrames(int count, int joints);

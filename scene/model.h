@@ -1,6 +1,12 @@
 // MODEL3D, the drawable 3D object: meshes (vertex side) each with one part
 // (index and material side), child models, an optional skeleton and keyframe
 // animation. Filled by the model file reader or built in code (landscape).
+//
+// Ownership: every array below is allocated with new[] and released with
+// delete[] by its record; records (Material, MeshPart, Joint, Texture of a
+// material slot with refCount 0, animations) are allocated with new. GL buffer
+// names are created by whoever fills the mesh and deleted here with
+// deleteBuffer; a name <= 0 means none.
 #pragma once
 
 #include <cstddef>
@@ -59,6 +65,8 @@ struct Material {
 };
 
 struct Joint {
+    Joint();  // identity matrices
+
     std::string name;
     Matrix4 world;        // model space, rewritten by every pose update
     Matrix4 local;        // bind matrix from the file
@@ -77,6 +85,7 @@ struct SkeletonRoot {
 };
 
 struct Skeleton {
+    Skeleton();   // identity bind-shape matrix
     ~Skeleton();  // frees the root nodes, every joint and the joint array
 
     Matrix4 bindShapeMatrix;  // identity (the file never sets it)
@@ -91,6 +100,7 @@ struct Skeleton {
 };
 
 struct MeshPart {
+    MeshPart();   // identity local matrix
     ~MeshPart();  // material, index buffer, index array, joint arrays
 
     int* jointIndices = nullptr;  // mesh-local joint number -> skeleton joint index

@@ -28,7 +28,7 @@ struct ModelFileNode {
     uint32_t skinned = 0;  // 0 static; 1 skinned with a skin block per vertex; other: skinned, no block
     Matrix4 localMatrix;
     std::vector<uint32_t> jointIndices;  // stored only when skinned != 0
-    std::vector<uint32_t> indices;       // 3 per triangle; the reader keeps the low 16 bits
+    std::vector<uint32_t> indices;       // 3 per triangle, as stored; loadModel keeps the low 16 bits
     uint32_t uvSetCount = 1;
     std::vector<ModelFileVertex> vertices;
     std::vector<std::string> materials;  // PNG paths; the last one is used
@@ -60,8 +60,19 @@ struct ModelFileData {
     std::vector<ModelFileFrame> frames;
 };
 
-// Parses and checks a whole file. On failure returns false with a one-line reason.
+// Parses and checks a whole file. On failure returns false with a one-line
+// reason and an empty data. Rejected: truncation, counts that cannot fit in
+// the bytes left, more than two uv sets, strings over 255 bytes, vertex
+// indices (low 16 bits) outside the vertex array, joint records outside the
+// skeleton or describing a joint twice, nodes nested more than 60 levels
+// below the root nodes, joint records nested more than 62 levels, meshes whose
+// byte sizes overflow an int. Bytes after the last block are ignored.
 bool readModelFile(const char* path, ModelFileData& data, std::string* error = nullptr);
+// The exact inverse of readModelFile for the fields the format stores (see
+// the "stored only when" notes above). Fails on data the format cannot hold:
+// more than two uv sets, strings over 255 bytes, an index count not a multiple
+// of three, matrix counts that differ from jointCount, a skeleton that does
+// not match the first node's skinned flag, an animation without skeleton.
 bool writeModelFile(const char* path, const ModelFileData& data, std::string* error = nullptr);
 // Loads a file into a freshly constructed model (needs a GL context). A failed
 // load leaves the model as constructed and releases whatever it made.

@@ -1,0 +1,59 @@
+#include "app/messages.h"
+
+#include "app/clock.h"
+#include "app/input.h"
+#include "platform/window.h"
+
+namespace {
+bool g_quitRequested = false;
+
+void pressButton(int button) {
+    MouseState* mouse = mouseState();
+    Stopwatch* clock = inputStopwatch();
+    if (mouse && clock) buttonDown(*mouse, *clock, button);
+}
+
+void releaseButton(int button) {
+    if (MouseState* mouse = mouseState()) buttonUp(*mouse, button);
+}
+}  // namespace
+
+intptr_t windowProcedure(PlatformWindow* window, uint32_t message, uintptr_t wParam, intptr_t lParam) {
+    KeyboardState* keyboard = keyboardState();
+    switch (message) {
+    case WM_DESTROY: postQuitMessage(0); break;
+    case WM_CLOSE:
+        destroyPlatformWindow(window);
+        g_quitRequested = true;
+        break;
+    case WM_KEYDOWN:
+    case WM_KEYUP: {
+        int code = keyCodeFromVirtualKey(static_cast<uint32_t>(wParam & 0xFFFF));
+        if (code == kNoKey || !keyboard) break;
+        if (message == WM_KEYDOWN)
+            keyDown(*keyboard, code);
+        else
+            keyUp(*keyboard, code);
+        break;
+    }
+    case WM_LBUTTONDOWN: pressButton(1); break;
+    case WM_MBUTTONDOWN: pressButton(2); break;
+    case WM_RBUTTONDOWN: pressButton(3); break;
+    case WM_LBUTTONUP: releaseButton(1); break;
+    case WM_MBUTTONUP: releaseButton(2); break;
+    case WM_RBUTTONUP: releaseButton(3); break;
+    case WM_MOUSEWHEEL:
+        if (MouseState* mouse = mouseState()) mouseWheel(*mouse, static_cast<int16_t>((wParam >> 16) & 0xFFFF));
+        break;
+    default: break;
+    }
+    return defaultWindowProcedure(window, message, wParam, lParam);
+}
+
+void pumpMessages() {
+    PlatformMessage message;
+    while (peekMessage(&message)) dispatchMessage(message);
+}
+
+bool quitRequested() { return g_quitRequested; }
+void setQuitRequested(bool requested) { g_quitRequested = requested; }

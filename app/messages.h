@@ -1,0 +1,16 @@
+// The engine's window procedure and message pump: key and button messages
+// become KeyboardState and MouseState transitions, a close request destroys
+// the window and asks the main loop to end.
+#pragma once
+
+#include <cstdint>
+
+#include "platform/messages.h"
+
+intptr_t windowProcedure(PlatformWindow* window, uint32_t message, uintptr_t wParam, intptr_t lParam);
+// Takes and dispatches every pending message.
+void pumpMessages();
+
+// Set by Escape or by closing the window; the main loop ends when it is true.
+bool quitRequested();
+void setQuitRequested(bool requested);

@@ -1,0 +1,136 @@
+#include "image/texture.h"
+
+#include <GL/glew.h>
+
+#include <climits>
+#include <cstring>
+
+#include "render/gl_state_cache.h"
+
+// The shared texture list: appended at the tail, never shrinks.
+static Texture* g_head = nullptr;
+static Texture* g_tail = nullptr;
+static int g_count = 0;
+
+// Paths are handled up to this many bytes; longer ones are not decoded.
+static const size_t kMaxPathBytes = 2051;
+
+Texture* textureListHead() { return g_head; }
+int textureListCount() { return g_count; }
+
+Texture* createTexture() {
+    Texture* texture = new Texture;
+    texture->image = new Image;
+    return texture;
+}
+
+Texture* findTexture(const char* path) {
+    for (Texture* texture = g_head; texture; texture = texture->next)
+        if (texture->path == path) return texture;
+    return nullptr;
+}
+
+Texture* loadTexture(const char* path) {
+    if (!path) path = "";
+    Texture* texture = findTexture(path);
+    if (!texture) {
+        texture = createTexture();
+        if (g_tail)
+            g_tail->next = texture;
+        else
+            g_head = texture;
+        g_tail = texture;
+        ++g_count;
+        // A path too long for the original 2052-byte buffer is neither
+        // truncated (that could open another file) nor decoded: the texture
+        // stays empty, as for a missing file, keyed by the whole path.
+        if (std::strlen(path) <= kMaxPathBytes) loadImage(*texture->image, path);
+        createGlTexture(texture, 1, 1);
+        texture->path = path;
+    }
+    ++texture->refCount;
+    return texture;
+}
+
+static void setFilter(GLenum parameter, int filter) {
+    if (filter == 0) glTexParameteri(GL_TEXTURE_2D, parameter, GL_NEAREST);
+    if (filter == 1) glTexParameteri(GL_TEXTURE_2D, parameter, GL_LINEAR);
+}
+
+static void uploadPixels(const Image& image) {
+    glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA, image.width, image.height, 0, image.pixelOrder == 1 ? GL_BGRA : GL_RGBA,
+                 GL_UNSIGNED_BYTE, image.pixels);
+}
+
+int createGlTexture(Texture* texture, int minFilter, int magFilter) {
+    GLuint name = 0;
+    glGenTextures(1, &name);
+    texture->glName = int(name);
+    bindTextureName(0, name);
+    setFilter(GL_TEXTURE_MIN_FILTER, minFilter);
+    setFilter(GL_TEXTURE_MAG_FILTER, magFilter);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, GL_MIRRORED_REPEAT);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, GL_MIRRORED_REPEAT);
+    const Image& image = *texture->image;
+    if (image.width >= 1 && image.height >= 1) uploadPixels(image);
+    return texture->glName;
+}
+
+void bindTexture(Texture* texture, int unit) {
+    // A texture without a GL object yet binds nothing (name 0), never name -1.
+    if (!texture || texture->glName == -1) {
+        bindTextureName(unit, 0);
+        return;
+    }
+    bindTextureName(unit, GLuint(texture->glName));
+    if (texture->needsUpload) {
+        texture->needsUpload = false;
+        uploadPixels(*texture->image);
+    }
+}
+
+void createBlank(Texture* texture, int pixelOrder, int width, int height, int minFilter, int magFilter) {
+    Image& image = *texture->image;
+    image.clear();
+    // A size whose bytes do not fit the 32-bit byteSize becomes an empty image.
+    if (width > 0 && height > 0 && (long long)width * height <= INT_MAX / 4) {
+        image.width = width;
+        image.height = height;
+        image.stride = width * 4;
+        image.byteSize = width * 4 * height;
+        image.pixels = new unsigned char[image.byteSize]();
+    }
+    image.pixelOrder = pixelOrder;
+    image.bitsPerPixel = 32;
+    if (texture->glName == -1) {
+        createGlTexture(texture, minFilter, magFilter);
+        texture->needsUpload = false;
+    } else {
+        texture->needsUpload = true;
+    }
+}
+
+void reloadFromFile(Texture* texture, const char* path) {
+    loadImage(*texture->image, path);
+    if (texture->glName == -1) {
+        createGlTexture(texture, 1, 1);
+        texture->needsUpload = false;
+    } else {
+        texture->needsUpload = true;
+    }
+}
+
+void destroyTexture(Texture* texture) {
+    if (texture->glName != -1) {
+        const GLuint name = GLuint(texture->glName);
+        glDeleteTextures(1, &name);
+        // OpenGL unbinds a deleted texture; the cache must forget it too, or
+        // a new texture that reuses the name would never be bound.
+        GlStateCache& cache = glStateCache();
+        for (uint32_t& bound : cache.boundTexture)
+            if (bound == name) bound = 0;
+        texture->glName = -1;
+    }
+    delete texture->image;
+    texture->image = nullptr;
+}

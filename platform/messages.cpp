@@ -1,0 +1,160 @@
+#include "platform/messages.h"
+
+#include <SDL2/SDL.h>
+
+#include <deque>
+
+#include "platform/window.h"
+
+namespace {
+struct MessageQueue {
+    WindowProcedure procedure = nullptr;
+    std::deque<PlatformMessage> posted;
+};
+
+MessageQueue& queue() {
+    static MessageQueue state;
+    return state;
+}
+
+PlatformWindow* targetWindow(uint32_t sdlWindowId) {
+    // Key events carry no window while none has keyboard focus (X without a
+    // window manager); the engine has one window, so they belong to it.
+    PlatformWindow* window = platformWindowFromSdlId(sdlWindowId);
+    return window ? window : firstPlatformWindow();
+}
+
+intptr_t packPoint(int x, int y) {
+    return static_cast<intptr_t>((static_cast<uint32_t>(static_cast<uint16_t>(y)) << 16) |
+                                 static_cast<uint16_t>(x));
+}
+
+// Turns an SDL event into the message Windows would deliver; false for
+// events that have none.
+bool translateEvent(const SDL_Event& event, PlatformMessage* message) {
+    switch (event.type) {
+    case SDL_KEYDOWN:
+    case SDL_KEYUP: {
+        uint32_t virtualKey = virtualKeyFromSdl(event.key.keysym.sym);
+        if (virtualKey == 0) return false;
+        message->window = targetWindow(event.key.windowID);
+        message->message = event.type == SDL_KEYDOWN ? WM_KEYDOWN : WM_KEYUP;
+        message->wParam = virtualKey;
+        // Repeat count 1; bit 30 set when the key was already down (OS repeat).
+        message->lParam = 1 | (event.key.repeat ? (1 << 30) : 0);
+        return true;
+    }
+    case SDL_MOUSEBUTTONDOWN:
+    case SDL_MOUSEBUTTONUP: {
+        bool down = event.type == SDL_MOUSEBUTTONDOWN;
+        switch (event.button.button) {
+        case SDL_BUTTON_LEFT: message->message = down ? WM_LBUTTONDOWN : WM_LBUTTONUP; break;
+        case SDL_BUTTON_MIDDLE: message->message = down ? WM_MBUTTONDOWN : WM_MBUTTONUP; break;
+        case SDL_BUTTON_RIGHT: message->message = down ? WM_RBUTTONDOWN : WM_RBUTTONUP; break;
+        default: return false;
+        }
+        message->window = targetWindow(event.button.windowID);
+        message->wParam = 0;
+        message->lParam = packPoint(event.button.x, event.button.y);
+        return true;
+    }
+    case SDL_MOUSEWHEEL: {
+        int notches = event.wheel.direction == SDL_MOUSEWHEEL_FLIPPED ? -event.wheel.y : event.wheel.y;
+        if (notches == 0) return false;  // horizontal scrolling
+        int delta = notches * kWheelDelta;
+        if (delta > 32767) delta = 32767;
+        if (delta < -32768) delta = -32768;
+        message->window = targetWindow(event.wheel.windowID);
+        message->message = WM_MOUSEWHEEL;
+        message->wParam = static_cast<uintptr_t>(static_cast<uint16_t>(static_cast<int16_t>(delta))) << 16;
+        message->lParam = 0;
+        return true;
+    }
+    case SDL_WINDOWEVENT:
+        if (event.window.event != SDL_WINDOWEVENT_CLOSE) return false;
+        message->window = targetWindow(event.window.windowID);
+        message->message = WM_CLOSE;
+        message->wParam = 0;
+        message->lParam = 0;
+        return true;
+    default:
+        return false;
+    }
+}
+}  // namespace
+
+bool registerWindowProcedure(WindowProcedure procedure) {
+    // Ctrl+C and SIGTERM end the process as they would any console program.
+    SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
+    if (SDL_InitSubSystem(SDL_INIT_EVENTS) != 0) return false;
+    queue().procedure = procedure;
+    return true;
+}
+
+bool peekMessage(PlatformMessage* message) {
+    MessageQueue& state = queue();
+    if (!state.posted.empty()) {
+        *message = state.posted.front();
+        state.posted.pop_front();
+        return true;
+    }
+    if (!SDL_WasInit(SDL_INIT_EVENTS)) return false;
+    SDL_Event event;
+    while (SDL_PollEvent(&event))
+        if (translateEvent(event, message)) return true;
+    return false;
+}
+
+intptr_t dispatchMessage(const PlatformMessage& message) {
+    if (!message.window) return 0;
+    return sendMessage(message.window, message.message, message.wParam, message.lParam);
+}
+
+intptr_t sendMessage(PlatformWindow* window, uint32_t message, uintptr_t wParam, intptr_t lParam) {
+    WindowProcedure procedure = queue().procedure;
+    if (procedure) return procedure(window, message, wParam, lParam);
+    return defaultWindowProcedure(window, message, wParam, lParam);
+}
+
+void postMessage(const PlatformMessage& message) { queue().posted.push_back(message); }
+
+void postQuitMessage(int exitCode) {
+    PlatformMessage message;
+    message.message = WM_QUIT;
+    message.wParam = static_cast<uintptr_t>(exitCode);
+    postMessage(message);
+}
+
+void postKeyMessage(uint32_t virtualKey, bool down) {
+    PlatformMessage message;
+    message.window = firstPlatformWindow();
+    message.message = down ? WM_KEYDOWN : WM_KEYUP;
+    message.wParam = virtualKey;
+    message.lParam = 1;
+    postMessage(message);
+}
+
+intptr_t defaultWindowProcedure(PlatformWindow* window, uint32_t message, uintptr_t, intptr_t) {
+    if (message == WM_CLOSE) destroyPlatformWindow(window);
+    return 0;
+}
+
+uint32_t virtualKeyFromSdl(int32_t sdlKeycode) {
+    if (sdlKeycode >= SDLK_a && sdlKeycode <= SDLK_z) return 'A' + static_cast<uint32_t>(sdlKeycode - SDLK_a);
+    if (sdlKeycode >= SDLK_0 && sdlKeycode <= SDLK_9) return '0' + static_cast<uint32_t>(sdlKeycode - SDLK_0);
+    switch (sdlKeycode) {
+    case SDLK_RETURN:
+    case SDLK_KP_ENTER: return VK_RETURN;
+    case SDLK_ESCAPE: return VK_ESCAPE;
+    case SDLK_SPACE: return VK_SPACE;
+    case SDLK_LCTRL:
+    case SDLK_RCTRL: return VK_CONTROL;
+    case SDLK_LSHIFT: return VK_LSHIFT;
+    case SDLK_RSHIFT: return VK_RSHIFT;
+    case SDLK_LEFT: return VK_LEFT;
+    case SDLK_UP: return VK_UP;
+    case SDLK_RIGHT: return VK_RIGHT;
+    case SDLK_DOWN: return VK_DOWN;
+    default: return 0;
+    }
+}

@@ -1,0 +1,166 @@
+#include "render/mesh_draw.h"
+
+#include <GL/glew.h>
+
+#include <cstdint>
+
+#include "image/texture.h"
+#include "render/gl_state_cache.h"
+#include "render/render_queue.h"
+#include "render/shader_catalogue.h"
+
+constexpr int kMaxTexturesPerMaterial = 2;
+constexpr GLsizei kVertexStride = sizeof(Vertex);
+
+static const void* byteOffset(uintptr_t offset) { return reinterpret_cast<const void*>(offset); }
+
+// Positions, normals and first texture coordinates of the bound vertex buffer.
+static void setFixedFunctionPointers() {
+    glVertexPointer(4, GL_FLOAT, kVertexStride, byteOffset(offsetof(Vertex, position)));
+    glNormalPointer(GL_FLOAT, kVertexStride, byteOffset(offsetof(Vertex, normal)));
+    glTexCoordPointer(2, GL_FLOAT, kVertexStride, byteOffset(offsetof(Vertex, uv0)));
+}
+
+static void setJointAttribute(int32_t location, uintptr_t offset) {
+    if (location == -1) return;
+    glEnableVertexAttribArray(static_cast<GLuint>(location));
+    glVertexAttribPointer(static_cast<GLuint>(location), 4, GL_FLOAT, GL_FALSE, kVertexStride, byteOffset(offset));
+}
+
+static void applyDepthMode(int depthMode) {
+    switch (depthMode) {
+    case 1:
+        setDepthTest(true);
+        setDepthWrite(false);
+        break;
+    case 2:
+        setDepthTest(false);
+        setDepthWrite(true);
+        break;
+    case 3:
+        setDepthTest(true);
+        setDepthWrite(true);
+        break;
+    default:
+        setDepthTest(false);
+        setDepthWrite(false);
+        break;
+    }
+}
+
+void applyMaterial(const Material* material, ShaderProgram* program, float itemAlpha) {
+    if (!material || !program) return;
+    makeCurrent(program);  // does nothing when program is already current
+
+    switch (material->blendMode) {
+    case 0: setBlendEnabled(false); break;
+    case 1: setBlendAdditive(); break;
+    case 2: setBlendAlpha(); break;
+    default: break;  // left as it is
+    }
+    setCulling(material->cullMode == 1);
+    applyDepthMode(material->depthMode);
+
+    // Unit i per slot; unit 0 is active again afterwards because every other
+    // texture bind in the engine happens there.
+    int textureCount = material->textureCount;
+    if (textureCount > kMaxTexturesPerMaterial) textureCount = kMaxTexturesPerMaterial;
+    if (!material->textures) textureCount = 0;
+    for (int i = 0; i < textureCount; ++i) {
+        if (!material->textures[i]) continue;
+        glActiveTexture(GL_TEXTURE0 + i);
+        bindTexture(material->textures[i], i);
+    }
+    if (textureCount > 0) glActiveTexture(GL_TEXTURE0);
+
+    glUniform1i(program->numTexturesLocation, textureCount);
+    uploadMaterial(material, itemAlpha);
+}
+
+void drawItem(const RenderItem& item) {
+    const Mesh* mesh = item.mesh;
+    const MeshPart* part = item.part;
+    if (!mesh || !part || !part->material || mesh->vertexBuffer <= 0 || part->indexBuffer <= 0) return;
+
+    // Meshes skinned by the shader use the item's program (skinnedMeshes);
+    // everything else draws with its material's program.
+    const bool shaderSkinned = mesh->skinned && !item.cpuSkinning;
+    ShaderProgram* program = shaderSkinned ? item.shader : part->material->shader;
+    if (!program) return;
+
+    bindArrayBuffer(static_cast<uint32_t>(mesh->vertexBuffer));
+    bindElementBuffer(static_cast<uint32_t>(part->indexBuffer));
+    applyMaterial(part->material, program, item.itemAlpha);
+    uploadTransforms(program);
+
+    setFixedFunctionPointers();
+    if (mesh->skinned) {
+        setJointAttribute(program->jointIndicesAttribute, offsetof(Vertex, jointSlots));
+        setJointAttribute(program->jointWeightsAttribute, offsetof(Vertex, weights));
+        if (shaderSkinned && item.skeleton) uploadSkeleton(item.skeleton);
+    }
+
+    // Whatever the material asked for, meshes draw with the item's culling and
+    // alpha blending.
+    setCulling(item.cullMode == 1);
+    setBlendAlpha();
+    glDrawElements(GL_TRIANGLES, part->indexCount, GL_UNSIGNED_SHORT, byteOffset(0));
+}
+
+// ---- lines ---------------------------------------------------------------
+
+static LineRecord* g_lineRecord = nullptr;
+
+LineRecord* lineRecord() { return g_lineRecord; }
+
+LineRecord* createLineRecord() {
+    if (g_lineRecord) return g_lineRecord;
+    LineRecord* line = new LineRecord;
+    for (Vertex& vertex : line->vertices) vertex.position[3] = 1.0f;
+    static const uint16_t indices[6] = {0, 1, 2, 0, 2, 3};
+
+    GLuint buffers[2];
+    glGenBuffers(2, buffers);
+    line->vertexBuffer = static_cast<int>(buffers[0]);
+    line->indexBuffer = static_cast<int>(buffers[1]);
+    bindArrayBuffer(buffers[0]);
+    glBufferData(GL_ARRAY_BUFFER, sizeof(line->vertices), line->vertices, GL_DYNAMIC_DRAW);
+    bindElementBuffer(buffers[1]);
+    glBufferData(GL_ELEMENT_ARRAY_BUFFER, sizeof(indices), indices, GL_STATIC_DRAW);
+    g_lineRecord = line;
+    return line;
+}
+
+void drawLine(const float from[3], const float to[3], float width) {
+    LineRecord* line = g_lineRecord;
+    ShaderProgram* program = shaderCatalogue().primitives3d;
+    if (!line || !program) return;
+
+    Vertex& start = line->vertices[0];
+    Vertex& end = line->vertices[1];
+    for (int i = 0; i < 3; ++i) {
+        start.position[i] = from[i];
+        end.position[i] = to[i];
+    }
+    start.position[3] = end.position[3] = 1.0f;
+    start.uv0[0] = 0.0f;
+    start.uv0[1] = 0.0f;
+    end.uv0[0] = 0.0f;
+    end.uv0[1] = 1.0f;
+    bindArrayBuffer(static_cast<uint32_t>(line->vertexBuffer));
+    glBufferSubData(GL_ARRAY_BUFFER, 0, sizeof(line->vertices), line->vertices);
+
+    setCulling(false);
+    if (!line->keepDepthTest) setDepthTest(false);
+    setBlendAlpha();
+
+    makeCurrent(program);
+    uploadTransforms(program);
+    if (program->emissionLocation != -1) glUniform3fv(program->emissionLocation, 1, line->colour);
+    if (program->transparencyLocation != -1) glUniform1f(program->transparencyLocation, line->alpha);
+
+    bindElementBuffer(static_cast<uint32_t>(line->indexBuffer));
+    setFixedFunctionPointers();
+    setLineWidth(width);
+    glDrawElements(GL_LINES, 2, GL_UNSIGNED_SHORT, byteOffset(0));
+}

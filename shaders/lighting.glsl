@@ -1,0 +1,77 @@
+// Scene lights and per-pixel lighting. Light directions point from the
+// light's target towards the light; spot cone angles are half angles in
+// degrees.
+
+struct Light {
+    int type;
+    vec3 diffuse;
+    vec3 position;
+    vec3 direction;
+    float attenuation_start;
+    float attenuation_end;
+    float hotspot_beam;
+    float falloff;
+};
+
+struct LightModel {
+    vec3 ambient;
+};
+
+uniform Light g_Lights[MAX_LIGHTS];
+uniform LightModel g_LightModel;
+
+const float SPECULAR_EXPONENT = 32.0;
+
+// Full strength up to attenuation_start, fading to nothing at
+// attenuation_end. A light without a range (both 0, like the sun) or with an
+// inverted one is not attenuated.
+float lightAttenuation(Light light, float distance) {
+    float range = light.attenuation_end - light.attenuation_start;
+    if (range <= 0.0) return 1.0;
+    return clamp((light.attenuation_end - distance) / range, 0.0, 1.0);
+}
+
+// 1 inside the hotspot cone, 0 outside the falloff cone, smooth between.
+float spotCone(Light light, vec3 toLight) {
+    float cosAngle = dot(toLight, light.direction);
+    float outer = max(light.falloff, light.hotspot_beam);
+    float cosOuter = cos(radians(outer));
+    float cosInner = cos(radians(clamp(light.hotspot_beam, 0.0, outer)));
+    if (cosInner - cosOuter < 1e-5) return cosAngle >= cosOuter ? 1.0 : 0.0;
+    return smoothstep(cosOuter, cosInner, cosAngle);
+}
+
+// Adds the diffuse and specular light of every active light reaching a
+// surface point with unit normal `normal`, seen along unit vector `toEye`.
+void accumulateLights(vec3 position, vec3 normal, vec3 toEye, inout vec3 diffuse, inout vec3 specular) {
+    for (int i = 0; i < MAX_LIGHTS; ++i) {
+        Light light = g_Lights[i];
+        vec3 toLight;
+        float strength = 1.0;
+        if (light.type == LIGHT_TYPE_DIRECTIONAL) {
+            toLight = light.direction;
+        } else if (light.type == LIGHT_TYPE_POINT || light.type == LIGHT_TYPE_SPOT) {
+            vec3 offset = light.position - position;
+            float distance = length(offset);
+            toLight = distance > 0.0 ? offset / distance : normal;
+            strength = lightAttenuation(light, distance);
+            if (light.type == LIGHT_TYPE_SPOT) strength *= spotCone(light, toLight);
+        } else {
+            continue;  // LIGHT_TYPE_NONE or an unknown code
+        }
+
+        float lambert = dot(normal, toLight);
+        if (lambert <= 0.0 || strength <= 0.0) continue;
+#ifdef ACTIVAR_DIFFUSE
+        diffuse += light.diffuse * (lambert * strength);
+#endif
+#ifdef ACTIVAR_SPECULAR
+        vec3 halfway = toLight + toEye;
+        float halfwayLength = length(halfway);
+        if (halfwayLength > 0.0) {
+            float highlight = max(dot(normal, halfway / halfwayLength), 0.0);
+            specular += light.diffuse * (pow(highlight, SPECULAR_EXPONENT) * strength);
+        }
+#endif
+    }
+}

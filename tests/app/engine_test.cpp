@@ -1,0 +1,107 @@
+#include <gtest/gtest.h>
+
+#include "app/engine.h"
+#include "app/input.h"
+#include "app/main_loop.h"
+#include "app/messages.h"
+#include "app/window.h"
+#include "platform/cursor.h"
+#include "platform/sound.h"
+#include "render/renderer.h"
+
+namespace {
+constexpr int kWidth = 96, kHeight = 64;
+
+// The engine started once per process on the offscreen driver.
+bool startOffscreenEngine() {
+    static bool started = [] {
+        useOffscreenVideo(kWidth, kHeight);
+        setSoundEnabled(false);
+        if (!engineStartup()) return false;
+        inputStartup();
+        return true;
+    }();
+    return started;
+}
+
+void pumpFrame() {
+    beginKeyboardFrame(*keyboardState());
+    pumpMessages();
+}
+}  // namespace
+
+TEST(Cursor, ShowAndHideChangeTheSystemCountOncePerChange) {
+    setCursorVisibleFlag(false);
+    int before = cursorShowCount();
+    showCursor();
+    showCursor();
+    EXPECT_EQ(cursorShowCount(), before + 1);
+    EXPECT_TRUE(cursorVisible());
+    hideCursor();
+    hideCursor();
+    EXPECT_EQ(cursorShowCount(), before);
+    EXPECT_FALSE(cursorVisible());
+}
+
+// Start-up, the loop's Escape exit and the close request, in order: the close
+// destroys the one window.
+TEST(EngineLifecycle, StartUpEscapeAndClose) {
+    ASSERT_TRUE(startOffscreenEngine());
+    Engine& record = *engine();
+    EXPECT_EQ(record.width, kWidth);
+    EXPECT_EQ(record.height, kHeight);
+    EXPECT_EQ(record.designWidth, 1920);
+    EXPECT_EQ(record.designHeight, 1080);
+    EXPECT_TRUE(record.swapEnabled);
+    EXPECT_EQ(record.frameCount, 0);
+    const EngineWindowTable& table = engineWindowTable();
+    ASSERT_EQ(table.count, 1);
+    EXPECT_EQ(record.windowIndex, 0);
+    const EngineWindow& main = table.entries[0];
+    EXPECT_NE(main.glContext, nullptr);
+    EXPECT_EQ(main.clientX, 0);
+    EXPECT_EQ(main.clientY, 0);
+    EXPECT_STREQ(platformWindowTitle(main.window), "");
+    EXPECT_TRUE(cursorVisible());
+    EXPECT_FALSE(quitRequested());
+    ASSERT_NE(keyboardState(), nullptr);
+    EXPECT_EQ(keyboardState()->lastKey, kNoKey);
+    EXPECT_EQ(keyboardState()->repeatDelay, 15);
+    ASSERT_NE(mouseState(), nullptr);
+
+    // Keys typed through the queue reach the keyboard state in that frame.
+    postKeyMessage('Q', true);
+    postKeyMessage('Q', true);  // OS repeat
+    pumpFrame();
+    EXPECT_TRUE(keyboardState()->pressed[KEY_Q]);
+    postKeyMessage('Q', false);
+    pumpFrame();
+    EXPECT_FALSE(keyboardState()->held[KEY_Q]);
+    EXPECT_FALSE(keyboardState()->pressed[KEY_Q]);
+
+    // Escape ends the iteration before the update: nothing counted or drawn.
+    int updates = frameCounters().updatesDone, frames = frameCounters().framesDrawn;
+    postKeyMessage(VK_ESCAPE, true);
+    EXPECT_FALSE(runMainLoopIteration());
+    EXPECT_TRUE(quitRequested());
+    EXPECT_EQ(frameCounters().updatesDone, updates);
+    EXPECT_EQ(frameCounters().framesDrawn, frames);
+    EXPECT_EQ(record.frameCount, 0);
+    postKeyMessage(VK_ESCAPE, false);
+    setQuitRequested(false);
+
+    // A close request destroys the window and asks the loop to end.
+    PlatformMessage close;
+    close.window = main.window;
+    close.message = WM_CLOSE;
+    postMessage(close);
+    pumpFrame();
+    EXPECT_TRUE(quitRequested());
+    EXPECT_TRUE(platformWindowDestroyed(main.window));
+    PlatformMessage next;
+    EXPECT_FALSE(peekMessage(&next));  // the quit message was pumped too
+    EXPECT_FALSE(setCursorPosition(5, 5, 0));
+    beginMouseFrame(*mouseState());  // no cursor over a dead window: (0, 0)
+    EXPECT_EQ(mouseState()->pixelX, 0);
+    swapBuffers(0);  // harmless on the destroyed window
+}

@@ -1,0 +1,378 @@
+#include <GL/glew.h>
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstring>
+#include <functional>
+#include <vector>
+
+#include "app/engine.h"
+#include "image/sprite.h"
+#include "image/texture.h"
+#include "render/gl_state_cache.h"
+#include "render/render_queue.h"
+#include "render/renderer.h"
+#include "render/shader_catalogue.h"
+#include "scene/actor.h"
+#include "scene/camera.h"
+#include "scene/light.h"
+#include "scene/model.h"
+#include "tests/support/gl_test_context.h"
+
+// ---- sort orders (no GL) ---------------------------------------------------
+
+namespace {
+
+RenderItem itemAt(float x, float y, float z, int tag) {
+    RenderItem item;
+    item.position[0] = x;
+    item.position[1] = y;
+    item.position[2] = z;
+    item.cullMode = tag;  // identifies the item after sorting
+    return item;
+}
+
+std::vector<int> tags(const std::vector<RenderItem>& items) {
+    std::vector<int> result;
+    for (const RenderItem& item : items) result.push_back(item.cullMode);
+    return result;
+}
+
+const float kCamera[3] = {0.0f, 0.0f, 10.0f};
+
+std::vector<RenderItem> sampleItems() {
+    // Squared distances from the camera: 0: 100, 1: 9, 2: 401, 3: 36.
+    return {itemAt(0, 0, 0, 0), itemAt(0, 0, 7, 1), itemAt(20, 0, 9, 2), itemAt(0, 6, 10, 3)};
+}
+
+}  // namespace
+
+TEST(SortQueue, DistanceModes) {
+    std::vector<RenderItem> items = sampleItems();
+    sortQueue(1, items, kCamera);
+    EXPECT_EQ(tags(items), (std::vector<int>{2, 0, 3, 1}));
+    sortQueue(2, items, kCamera);
+    EXPECT_EQ(tags(items), (std::vector<int>{1, 3, 0, 2}));
+}
+
+TEST(SortQueue, DepthModesLookAtZOnly) {
+    std::vector<RenderItem> items = sampleItems();  // |dz|: 10, 3, 1, 0
+    sortQueue(3, items, kCamera);
+    EXPECT_EQ(tags(items), (std::vector<int>{0, 1, 2, 3}));
+    sortQueue(4, items, kCamera);
+    EXPECT_EQ(tags(items), (std::vector<int>{3, 2, 1, 0}));
+
+    // Same z, different x: equal keys, both orders are right.
+    std::vector<RenderItem> tie = {itemAt(-50, 0, 0, 0), itemAt(50, 0, 0, 1), itemAt(0, 0, 20, 2)};
+    sortQueue(3, tie, kCamera);
+    EXPECT_EQ(tie[2].cullMode, 2);
+}
+
+TEST(SortQueue, UnknownModesKeepEmissionOrder) {
+    for (int mode : {0, 7, -1, 1000}) {
+        std::vector<RenderItem> items = sampleItems();
+        sortQueue(mode, items, kCamera);
+        EXPECT_EQ(tags(items), (std::vector<int>{0, 1, 2, 3})) << "mode " << mode;
+    }
+}
+
+TEST(SortQueue, ProgramAndMaterialModesGroupEqualKeys) {
+    ShaderProgram programs[2];
+    MeshPart parts[2];  // each owns its material
+    parts[0].material = new Material;
+    parts[1].material = new Material;
+    std::vector<RenderItem> items;
+    for (int i = 0; i < 6; ++i) {
+        RenderItem item = itemAt(0, 0, 0, i);
+        item.shader = &programs[i % 2];
+        item.part = &parts[(i / 2) % 2];  // parts 0 0 1 1 0 0
+        items.push_back(item);
+    }
+    sortQueue(5, items, kCamera);
+    for (int i = 0; i < 6; ++i) EXPECT_EQ(items[i].shader, &programs[i < 3 ? 0 : 1]);
+    sortQueue(6, items, kCamera);
+    const bool firstIsLower = std::less<Material*>()(parts[0].material, parts[1].material);
+    const MeshPart* lower = firstIsLower ? &parts[0] : &parts[1];
+    const int lowerCount = firstIsLower ? 4 : 2;
+    for (int i = 0; i < 6; ++i) EXPECT_EQ(items[i].part == lower, i < lowerCount) << i;
+    delete parts[0].material;
+    parts[0].material = nullptr;
+    sortQueue(6, items, kCamera);  // no material sorts first
+    EXPECT_EQ(items[0].part, &parts[0]);
+}
+
+TEST(SortQueue, NanPositionsKeepEveryItemAndTheOrderOfTheRest) {
+    std::vector<RenderItem> items;
+    for (int i = 0; i < 200; ++i) {
+        const float z = (i % 7 == 0) ? NAN : static_cast<float>((i * 37) % 101);
+        items.push_back(itemAt(0, 0, z, i));
+    }
+    for (int mode = 1; mode <= 4; ++mode) {
+        sortQueue(mode, items, kCamera);
+        ASSERT_EQ(items.size(), 200u);
+        std::vector<float> finite;
+        for (const RenderItem& item : items)
+            if (!std::isnan(item.position[2])) finite.push_back(std::fabs(item.position[2] - kCamera[2]));
+        for (size_t i = 1; i < finite.size(); ++i) {
+            if (mode == 1 || mode == 3)
+                EXPECT_GE(finite[i - 1], finite[i]);
+            else
+                EXPECT_LE(finite[i - 1], finite[i]);
+        }
+    }
+}
+
+// ---- frames rendered on the offscreen context ------------------------------
+
+namespace {
+
+// Renderer start-up once per process, on a 64 x 64 engine window.
+class RenderFrameTest : public GlTest {
+protected:
+    void SetUp() override {
+        GlTest::SetUp();
+        static Engine record;
+        if (!engine()) {
+            record.width = 64;
+            record.height = 64;
+            setEngine(&record);
+            renderInit();
+        }
+    }
+};
+
+// A square of half-size `half` facing +z at depth z, textured with one colour.
+MODEL3D* addSquare(Scene& scene, float half, float z, const unsigned char rgba[4], float materialAlpha = 1.0f) {
+    MODEL3D* model = scene.createModel();
+    Mesh* mesh = model->addMesh();
+    mesh->vertexCount = 4;
+    mesh->vertexBytes = 4 * static_cast<int>(sizeof(Vertex));
+    mesh->vertices = new Vertex[4]();
+    const float corners[4][2] = {{-half, -half}, {half, -half}, {half, half}, {-half, half}};
+    for (int i = 0; i < 4; ++i) {
+        Vertex& v = mesh->vertices[i];
+        v.position[0] = corners[i][0];
+        v.position[1] = corners[i][1];
+        v.position[2] = z;
+        v.position[3] = 1.0f;
+        v.normal[2] = 1.0f;
+        v.uv0[0] = corners[i][0] > 0 ? 1.0f : 0.0f;
+        v.uv0[1] = corners[i][1] > 0 ? 0.0f : 1.0f;
+    }
+    MeshPart* part = model->addMeshPart(mesh);
+    part->indexCount = 6;
+    part->indexBytes = 12;
+    part->indices = new uint16_t[6]{0, 1, 2, 0, 2, 3};
+
+    GLuint buffers[2];
+    glGenBuffers(2, buffers);
+    mesh->vertexBuffer = static_cast<int>(buffers[0]);
+    part->indexBuffer = static_cast<int>(buffers[1]);
+    bindArrayBuffer(buffers[0]);
+    glBufferData(GL_ARRAY_BUFFER, mesh->vertexBytes, nullptr, GL_DYNAMIC_DRAW);
+    bindElementBuffer(buffers[1]);
+    glBufferData(GL_ELEMENT_ARRAY_BUFFER, part->indexBytes, nullptr, GL_STATIC_DRAW);
+
+    Material* material = part->material = new Material;
+    material->alpha = materialAlpha;
+    material->shader = shaderCatalogue().staticMeshes;
+    material->setTextureSlots(1);
+    Texture* texture = material->textures[0] = createTexture();
+    createBlank(texture, 0, 2, 2, 0, 0);
+    for (int i = 0; i < 4; ++i) std::memcpy(texture->image->pixels + 4 * i, rgba, 4);
+    texture->needsUpload = true;
+    model->upload();
+    return model;
+}
+
+// A scene with a camera on +z looking at the origin; becomes current. With
+// a light (switched off) it becomes the lighting scene, so its ambient
+// colour reaches the shaders.
+Scene* newScene(bool withLight = true) {
+    Scene* scene = new Scene;
+    scene->ambient[0] = scene->ambient[1] = scene->ambient[2] = 0.5f;
+    if (withLight) scene->createLight();
+    CAMERA3D* camera = scene->createCamera();
+    camera->setPerspective(60.0, 1.0, 1.0, 100.0);
+    camera->position = {0.0f, 0.0f, 10.0f};
+    camera->lookAt(0.0f, 0.0f, 0.0f);
+    return scene;
+}
+
+void drawFrame() {
+    shaderCatalogue().current = nullptr;  // as the main loop does each frame
+    clearFrame(0.0f, 0.0f, 0.0f);
+    renderFrame();
+    glFinish();
+}
+
+struct Pixel {
+    unsigned char r, g, b, a;
+};
+Pixel pixelAt(int x, int y) {
+    unsigned char rgba[4];
+    readPixel(x, y, rgba);
+    return {rgba[0], rgba[1], rgba[2], rgba[3]};
+}
+
+const unsigned char kRed[4] = {255, 0, 0, 255};
+const unsigned char kGreen[4] = {0, 255, 0, 255};
+const unsigned char kBlue[4] = {0, 0, 255, 255};
+
+}  // namespace
+
+TEST_F(RenderFrameTest, LitTexturedSquare) {
+    Scene* scene = newScene(false);
+    LIGHT* sun = scene->createLight();
+    sun->type = LIGHT_TYPE_DIRECTIONAL;
+    sun->position = {0.0f, 0.0f, 10.0f};
+    sun->target = {0.0f, 0.0f, 0.0f};
+    sun->colour[0] = sun->colour[1] = sun->colour[2] = 1.0f;
+    addSquare(*scene, 2.0f, 0.0f, kGreen);
+
+    drawFrame();
+    EXPECT_EQ(lightingScene(), scene);
+    const Pixel centre = pixelAt(32, 32);
+    EXPECT_GT(centre.g, 200);  // ambient 0.5 plus the light
+    EXPECT_LT(centre.r, 30);
+    const Pixel corner = pixelAt(1, 1);
+    EXPECT_EQ(corner.g, 0);
+
+    // Switching the light off leaves the ambient half.
+    sun->type = LIGHT_TYPE_NONE;
+    drawFrame();
+    EXPECT_NEAR(pixelAt(32, 32).g, 128, 6);
+    delete scene;
+}
+
+TEST_F(RenderFrameTest, OpaqueItemsFirstThenTransparentOnes) {
+    Scene* scene = newScene();
+    // The transparent square is emitted first and lies in front.
+    addSquare(*scene, 2.0f, 1.0f, kBlue, 0.5f);
+    addSquare(*scene, 2.0f, 0.0f, kRed);
+    drawFrame();
+    const Pixel centre = pixelAt(32, 32);
+    EXPECT_GT(centre.r, 20);  // red behind shows through
+    EXPECT_GT(centre.b, 20);
+    EXPECT_TRUE(scene->opaque.items.empty());
+    EXPECT_TRUE(scene->transparent.items.empty());
+    delete scene;
+}
+
+TEST_F(RenderFrameTest, TwoPassesDrawEveryObjectTwice) {
+    Scene* scene = newScene();
+    MODEL3D* glass = addSquare(*scene, 2.0f, 0.0f, kBlue, 0.5f);
+    glass->meshes->part->material->depthMode = 1;  // the second pass must pass the depth test
+    drawFrame();
+    const int once = pixelAt(32, 32).b;
+    scene->twoPass = true;
+    drawFrame();
+    const int twice = pixelAt(32, 32).b;
+    EXPECT_GT(once, 0);
+    EXPECT_GT(twice, once);
+    delete scene;
+}
+
+TEST_F(RenderFrameTest, SecondGroupIsDrawnOverTheFirst) {
+    Scene* scene = newScene();
+    addSquare(*scene, 2.0f, 0.0f, kRed);
+    MODEL3D* overlay = addSquare(*scene, 2.0f, -1.0f, kGreen);  // behind, but drawn later
+    // Move it into the second group.
+    scene->groups[0].models->next = nullptr;
+    scene->groups[0].modelCount = 1;
+    scene->groups[1].models = overlay;
+    scene->groups[1].modelCount = 1;
+    overlay->meshes->part->material->depthMode = 0;
+    drawFrame();
+    EXPECT_GT(pixelAt(32, 32).g, 100);
+    EXPECT_LT(pixelAt(32, 32).r, 30);
+    delete scene;
+}
+
+TEST_F(RenderFrameTest, SceneWithoutLightsKeepsThePreviousLightingScene) {
+    Scene* lit = newScene();
+    drawFrame();
+    EXPECT_EQ(lightingScene(), lit);
+    Scene* dark = newScene(false);
+    drawFrame();
+    EXPECT_EQ(lightingScene(), lit);
+    EXPECT_EQ(currentCamera(), dark->camera);
+    delete dark;
+    delete lit;
+}
+
+TEST_F(RenderFrameTest, ViewIsRebuiltFromTheRotationOnlyOutsideLookAtMode) {
+    Scene* scene = newScene();
+    CAMERA3D* camera = scene->camera;
+    const Matrix4 lookAtView = camera->view();
+    camera->rotation.y = 0.5f;
+    drawFrame();
+    EXPECT_EQ(std::memcmp(&lookAtView, &camera->view(), sizeof(Matrix4)), 0);
+    camera->lookAtMode = false;
+    drawFrame();
+    EXPECT_NE(std::memcmp(&lookAtView, &camera->view(), sizeof(Matrix4)), 0);
+    delete scene;
+}
+
+TEST_F(RenderFrameTest, SkinnedSquareFollowsTheAnimationOnProcessorAndInShader) {
+    for (bool onProcessor : {true, false}) {
+        Scene* scene = newScene();
+        MODEL3D* model = addSquare(*scene, 1.0f, 0.0f, kGreen);
+        model->cpuSkinning = onProcessor;
+        Mesh* mesh = model->meshes;
+        mesh->skinned = true;
+        for (int i = 0; i < 4; ++i) mesh->vertices[i].weights[0] = 1.0f;  // slot 0 -> joint 0
+        mesh->part->jointCount = 1;
+        mesh->part->jointIndices = new int[1]{0};
+        mesh->bindPoseCount = 4;
+        mesh->bindPoseBytes = mesh->vertexBytes;
+        mesh->bindPoseVertices = new Vertex[4];
+        std::memcpy(mesh->bindPoseVertices, mesh->vertices, sizeof(Vertex) * 4);
+        model->upload();
+
+        model->skeleton = new Skeleton;
+        model->skeleton->createJoints(1);
+        model->skeleton->addRoot(model->skeleton->joints[0]);
+        // Two frames: the position stays below 1, so frame 0 is the one shown.
+        model->animation = new KEYFRAME_ANIMATION;
+        model->animation->allocateFrames(2, 1);
+        matrixTranslation(model->animation->frames[0].matrices[0], 3.0f, 0.0f, 0.0f);
+
+        drawFrame();  // bind pose: in the middle
+        model->update();
+        drawFrame();  // posed: 3 units (about 17 pixels) to the right
+        EXPECT_EQ(pixelAt(32, 32).g, 0) << "processor " << onProcessor;
+        EXPECT_GT(pixelAt(49, 32).g, 100) << "processor " << onProcessor;
+        delete scene;
+    }
+}
+
+TEST_F(RenderFrameTest, SpritesDrawIn3DAndOnTopIn2D) {
+    Scene* scene = newScene();
+    addSquare(*scene, 3.0f, 1.0f, kRed);
+
+    // A 3D sprite behind the square, larger, seen from its front.
+    SPRITE3D* sky = scene->create3DSprite();
+    sky->setSize(20.0f, 20.0f);
+    sky->createBlankImage(0, 2, 2, 0, 0);
+    Texture* skyTexture = sky->spriteTexture();
+    for (int i = 0; i < 4; ++i) std::memcpy(skyTexture->image->pixels + 4 * i, kBlue, 4);
+    skyTexture->needsUpload = true;
+    drawFrame();
+    EXPECT_GT(pixelAt(32, 32).r, 100);
+    EXPECT_GT(pixelAt(2, 2).b, 20);
+
+    // A 2D sprite over the middle of the screen wins over the 3D square.
+    SPRITE_BASE* badge = scene->create2DSprite();
+    badge->createBlankImage(0, 200, 200, 0, 0);
+    Texture* badgeTexture = badge->spriteTexture();
+    for (int i = 0; i < 200 * 200; ++i) std::memcpy(badgeTexture->image->pixels + 4 * i, kGreen, 4);
+    badgeTexture->needsUpload = true;
+    badge->position = {860.7f, 440.2f, 0.0f};
+    drawFrame();
+    EXPECT_GT(pixelAt(32, 32).g, 100);
+    EXPECT_LT(pixelAt(32, 32).r, 30);
+    EXPECT_EQ(pixelAt(2, 32).g, 0);
+    EXPECT_EQ(glStateCache().depthTestEnabled, 1);  // the 2D pass restores depth testing
+    delete scene;
+}

@@ -1,0 +1,69 @@
+// demo-tool shader FILE [--compile vertex|fragment]
+// Prints the source the engine hands to OpenGL for FILE (header injected,
+// includes expanded), or compiles it as the given stage on an offscreen
+// context and prints the compiler log: exit 0 when it compiles, 1 when not.
+#include <GL/glew.h>
+
+#include <cstdio>
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "render/shader_source.h"
+#include "tools/demo_tool/offscreen_context.h"
+
+static int compileShader(const ShaderObject& shader) {
+    std::string error;
+    if (!createOffscreenContext(16, 16, &error)) {
+        std::fprintf(stderr, "demo-tool shader: %s\n", error.c_str());
+        return 1;
+    }
+    const GLuint id = glCreateShader(shader.stage);
+    const char* text = shader.source.c_str();
+    glShaderSource(id, 1, &text, nullptr);
+    glCompileShader(id);
+    GLint status = 0, logLength = 0;
+    glGetShaderiv(id, GL_COMPILE_STATUS, &status);
+    glGetShaderiv(id, GL_INFO_LOG_LENGTH, &logLength);
+    if (logLength > 1) {
+        std::vector<char> log(static_cast<size_t>(logLength));
+        glGetShaderInfoLog(id, logLength, nullptr, log.data());
+        std::fputs(log.data(), stdout);
+    }
+    std::printf("%s\n", status ? "compiled" : "failed to compile");
+    glDeleteShader(id);
+    destroyOffscreenContext();
+    return status ? 0 : 1;
+}
+
+int shaderCommand(int argc, char** argv) {
+    const char* usage = "usage: demo-tool shader FILE [--compile vertex|fragment]\n";
+    if (argc != 1 && argc != 3) {
+        std::fputs(usage, stderr);
+        return 1;
+    }
+    ShaderObject shader;
+    if (argc == 3) {
+        if (std::strcmp(argv[1], "--compile") != 0) {
+            std::fputs(usage, stderr);
+            return 1;
+        }
+        if (std::strcmp(argv[2], "vertex") == 0) {
+            shader.stage = GL_VERTEX_SHADER;
+        } else if (std::strcmp(argv[2], "fragment") == 0) {
+            shader.stage = GL_FRAGMENT_SHADER;
+        } else {
+            std::fprintf(stderr, "demo-tool shader: unknown stage '%s' (vertex or fragment)\n", argv[2]);
+            return 1;
+        }
+    }
+    if (!buildShaderSource(&shader, argv[0])) {
+        std::fprintf(stderr, "demo-tool shader: cannot read %s\n", argv[0]);
+        return 1;
+    }
+    if (argc == 1) {
+        std::fwrite(shader.source.data(), 1, shader.source.size(), stdout);
+        return 0;
+    }
+    return compileShader(shader);
+}

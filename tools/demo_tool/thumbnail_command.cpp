@@ -1,0 +1,168 @@
+// demo-tool thumbnail MODEL --out FILE.png [--size WxH]
+// Renders MODEL in its bind pose with the engine's renderer on an offscreen
+// context: the camera looks at the centre of the model's bounds from the
+// front, right and above, far enough to see the whole box, and one white
+// directional light shines from behind the camera. Writes the frame as an
+// RGBA PNG. Run from the folder that holds shaders/ (the repository root).
+#include <GL/glew.h>
+#include <png.h>
+
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "render/gl_state_cache.h"
+#include "render/render_queue.h"
+#include "render/renderer.h"
+#include "scene/actor.h"
+#include "scene/camera.h"
+#include "scene/light.h"
+#include "scene/model.h"
+#include "scene/model_file.h"
+#include "tools/demo_tool/offscreen_context.h"
+
+struct Box {
+    float min[3] = {1e30f, 1e30f, 1e30f};
+    float max[3] = {-1e30f, -1e30f, -1e30f};
+};
+
+// Widens box by the corners of every mesh box of the tree, each placed by its
+// mesh's local matrix (loaded child models sit at their parent's origin).
+static void addModelBounds(const MODEL3D* model, Box& box) {
+    for (const Mesh* mesh = model->meshes; mesh; mesh = mesh->next) {
+        if (!mesh->part || mesh->boundsMin[0] > mesh->boundsMax[0]) continue;  // no vertices
+        for (int corner = 0; corner < 8; ++corner) {
+            float p[4] = {(corner & 1) ? mesh->boundsMax[0] : mesh->boundsMin[0],
+                          (corner & 2) ? mesh->boundsMax[1] : mesh->boundsMin[1],
+                          (corner & 4) ? mesh->boundsMax[2] : mesh->boundsMin[2], 1.0f};
+            float q[4];
+            matrixTransformPoint(mesh->part->localMatrix, p, q);
+            for (int axis = 0; axis < 3; ++axis) {
+                if (!std::isfinite(q[axis])) continue;
+                if (q[axis] < box.min[axis]) box.min[axis] = q[axis];
+                if (q[axis] > box.max[axis]) box.max[axis] = q[axis];
+            }
+        }
+    }
+    for (const ACTOR* child = model->children; child; child = child->next)
+        addModelBounds(static_cast<const MODEL3D*>(child), box);
+}
+
+static bool parseSize(const char* text, int& width, int& height) {
+    char tail = 0;
+    if (std::sscanf(text, "%dx%d%c", &width, &height, &tail) != 2) return false;
+    return width > 0 && height > 0 && width <= 8192 && height <= 8192;
+}
+
+// Bottom-up GL rows are written top-down through a negative stride.
+static bool writePng(const char* path, int width, int height, const std::vector<unsigned char>& rgba,
+                     std::string& error) {
+    png_image image;
+    std::memset(&image, 0, sizeof image);
+    image.version = PNG_IMAGE_VERSION;
+    image.width = (png_uint_32)width;
+    image.height = (png_uint_32)height;
+    image.format = PNG_FORMAT_RGBA;
+    if (!png_image_write_to_file(&image, path, 0, rgba.data(), -width * 4, nullptr)) {
+        error = image.message;
+        return false;
+    }
+    return true;
+}
+
+static int fail(const std::string& message) {
+    std::fprintf(stderr, "demo-tool thumbnail: %s\n", message.c_str());
+    return 1;
+}
+
+int thumbnailCommand(int argc, char** argv) {
+    const char* modelPath = nullptr;
+    const char* outPath = nullptr;
+    int width = 256, height = 256;
+    for (int i = 0; i < argc; ++i) {
+        if (std::strcmp(argv[i], "--out") == 0 && i + 1 < argc) {
+            outPath = argv[++i];
+        } else if (std::strcmp(argv[i], "--size") == 0 && i + 1 < argc) {
+            if (!parseSize(argv[++i], width, height)) return fail(std::string("bad size '") + argv[i] + "'");
+        } else if (!modelPath && argv[i][0] != '-') {
+            modelPath = argv[i];
+        } else {
+            std::fputs("usage: demo-tool thumbnail MODEL --out FILE.png [--size WxH]\n", stderr);
+            return 1;
+        }
+    }
+    if (!modelPath || !outPath) {
+        std::fputs("usage: demo-tool thumbnail MODEL --out FILE.png [--size WxH]\n", stderr);
+        return 1;
+    }
+    // The renderer's start-up ends the process when a shader does not build:
+    // say why before that can happen.
+    if (FILE* probe = std::fopen("shaders/static_meshes_vs.glsl", "rb")) {
+        std::fclose(probe);
+    } else {
+        return fail("shaders/ not found: run from the repository root");
+    }
+
+    std::string error;
+    if (!createOffscreenContext(width, height, &error)) return fail(error);
+    renderInit();
+
+    int status = 0;
+    {
+        Scene scene;
+        MODEL3D* model = scene.createModel();
+        if (!loadModel(model, modelPath, &error)) {
+            status = fail(std::string(modelPath) + ": " + error);
+        } else {
+            Box box;
+            addModelBounds(model, box);
+            if (box.min[0] > box.max[0]) box = Box{{-1.0f, -1.0f, -1.0f}, {1.0f, 1.0f, 1.0f}};
+            Vector3 centre{(box.min[0] + box.max[0]) * 0.5f, (box.min[1] + box.max[1]) * 0.5f,
+                           (box.min[2] + box.max[2]) * 0.5f};
+            Vector3 half{(box.max[0] - box.min[0]) * 0.5f, (box.max[1] - box.min[1]) * 0.5f,
+                         (box.max[2] - box.min[2]) * 0.5f};
+            float radius = vectorLength(half);
+            if (!(radius > 1e-3f)) radius = 1e-3f;
+
+            // A sphere of that radius fits the narrower field of view.
+            const double fovY = 40.0;
+            const double aspect = (double)width / height;
+            double halfFov = fovY * 0.5 * M_PI / 180.0;
+            if (aspect < 1.0) halfFov = std::atan(std::tan(halfFov) * aspect);
+            const float distance = (float)(radius / std::sin(halfFov)) * 1.05f;
+            const Vector3 direction = vectorNormalise(Vector3{0.6f, 0.45f, 1.0f});
+
+            CAMERA3D* camera = scene.createCamera();
+            camera->ownViewport = Viewport{0, 0, width, height};
+            camera->viewport = &camera->ownViewport;
+            const double nearZ = std::max((double)distance - radius * 1.5, distance * 0.01);
+            camera->setPerspective(fovY, aspect, nearZ, (double)distance + radius * 1.5);
+            camera->position = vectorAdd(centre, vectorScale(direction, distance));
+            camera->lookAt(centre.x, centre.y, centre.z);
+
+            LIGHT* light = scene.createLight();
+            light->type = LIGHT_TYPE_DIRECTIONAL;
+            light->colour[0] = light->colour[1] = light->colour[2] = light->colour[3] = 1.0f;
+            light->position = vectorAdd(centre, vectorScale(Vector3{0.3f, 1.0f, 0.8f}, radius));
+            light->target = centre;
+            scene.ambient[0] = scene.ambient[1] = scene.ambient[2] = 0.35f;
+
+            bindFramebuffer(0);
+            clearFrame(0.25f, 0.28f, 0.32f);
+            renderFrame();
+            glFinish();
+
+            std::vector<unsigned char> pixels((size_t)width * height * 4);
+            glReadBuffer(GL_BACK);
+            glPixelStorei(GL_PACK_ALIGNMENT, 1);
+            glReadPixels(0, 0, width, height, GL_RGBA, GL_UNSIGNED_BYTE, pixels.data());
+            if (!writePng(outPath, width, height, pixels, error)) status = fail(std::string(outPath) + ": " + error);
+        }
+    }  // the scene releases the model's buffers while the context lives
+    destroyOffscreenContext();
+    return status;
+}
