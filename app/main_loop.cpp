@@ -1,5 +1,7 @@
 #include "app/main_loop.h"
 
+#include <chrono>
+
 #include "app/clock.h"
 #include "app/engine.h"
 #include "app/input.h"
@@ -10,6 +12,8 @@
 #include "render/render_queue.h"
 #include "render/renderer.h"
 #include "render/shader_catalogue.h"
+#include "scene/actor.h"
+#include "scene/camera.h"
 
 bool engineStartup() {
     registerWindowClass();
@@ -48,7 +52,32 @@ bool startUp(int* exitCode) {
     return !quitRequested();
 }
 
+namespace {
+IterationTimes g_iterationTimes;
+bool g_drawing = true;
+
+// The render's lasting effects on the scene state, without its drawing.
+void skipRender() {
+    Scene* scene = currentScene();
+    if (!scene) return;
+    if (scene->camera) {
+        if (scene->lightCount > 0) setLightingScene(scene);
+        setCurrentCamera(scene->camera);
+    }
+    scene->opaque.items.clear();
+    scene->transparent.items.clear();
+}
+
+double millisecondsBetween(std::chrono::steady_clock::time_point from, std::chrono::steady_clock::time_point to) {
+    return std::chrono::duration<double, std::milli>(to - from).count();
+}
+}  // namespace
+
+const IterationTimes& lastIterationTimes() { return g_iterationTimes; }
+void setMainLoopDrawing(bool drawing) { g_drawing = drawing; }
+
 bool runMainLoopIteration() {
+    const auto frameStart = std::chrono::steady_clock::now();
     Engine& record = *engine();
     shaderCatalogue().current = nullptr;
     beginKeyboardFrame(*keyboardState());
@@ -62,14 +91,21 @@ bool runMainLoopIteration() {
     demoUpdate();
     tickUpdateCounter();
     ++frameCounters().updatesDone;
+    const auto renderStart = std::chrono::steady_clock::now();
 
-    clearFrame(record.clearRed, record.clearGreen, record.clearBlue);
-    renderFrame();
-    if (record.swapEnabled) swapBuffers(record.windowIndex);
+    if (g_drawing) {
+        clearFrame(record.clearRed, record.clearGreen, record.clearBlue);
+        renderFrame();
+        if (record.swapEnabled) swapBuffers(record.windowIndex);
+    } else {
+        skipRender();
+    }
 
     ++record.frameCount;
     ++frameCounters().framesDrawn;
     tickFrameCounter();
+    g_iterationTimes.updateMs = millisecondsBetween(frameStart, renderStart);
+    g_iterationTimes.renderMs = millisecondsBetween(renderStart, std::chrono::steady_clock::now());
     return !quitRequested();
 }
 

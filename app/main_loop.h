@@ -22,5 +22,19 @@ bool startUp(int* exitCode);
 // when the loop must end: Escape went down in this frame (nothing was updated
 // or drawn) or a close request arrived (the frame was completed).
 bool runMainLoopIteration();
+// Wall-clock milliseconds of the parts of the last iteration that got past
+// the Escape test, for tools that report frame times: update covers input,
+// messages and the demo update; render covers the clear, the scene and the
+// swap (GL work still queued after it is not included).
+struct IterationTimes {
+    double updateMs = 0.0;
+    double renderMs = 0.0;
+};
+const IterationTimes& lastIterationTimes();
+// On by default. Off, an iteration updates as usual but neither clears,
+// draws nor swaps: it only leaves what a drawn frame leaves behind (the
+// scene's camera and lights current, both render queues empty). Lets a tool
+// run the timeline quickly up to the frames it looks at.
+void setMainLoopDrawing(bool drawing);
 // startUp and the loop; the process's exit code.
 int runDemo();

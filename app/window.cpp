@@ -1,5 +1,3 @@
-#include <SDL2/SDL.h>
-#include <cstdio>
 #include "app/window.h"
 
 #include "app/messages.h"
@@ -52,7 +50,6 @@ int createMainWindow() {
         entry.window = createPlatformWindow(":-)", area);
     }
     if (!entry.window) {
-        fprintf(stderr, "DEBUG %s\n", SDL_GetError());
         showErrorBox("Window Creation Failed!");
         return 0;
     }
@@ -60,7 +57,6 @@ int createMainWindow() {
     entry.deviceContext = entry.window;
     entry.glContext = createPlatformGlContext(entry.window);
     // A window without a context cannot draw anything: same report.
-    if (!entry.glContext) fprintf(stderr, "DEBUG gl %s\n", SDL_GetError());
     if (!entry.glContext) showErrorBox("Window Creation Failed!");
     return index;
 }

@@ -6,6 +6,8 @@
 
 #include <GL/glew.h>
 
+#include <emmintrin.h>  // SSE2, part of every x86-64 target
+
 #include <cmath>
 
 #include "image/texture.h"
@@ -81,64 +83,140 @@ bool createLandscapeMesh(MODEL3D* model, Heightfield& heightfield, float amplitu
     return true;
 }
 
-void updateLandscapeMesh(Heightfield& h, MODEL3D* model) {
-    Mesh* mesh = model->meshes;
-    if (!mesh || !mesh->vertices || mesh->vertexCount != kGridPoints) return;
+// The rebuild works a row at a time on columns of floats (x, y, u, normals)
+// 256 wide, the grid's 255 plus padding, so that every pass is whole 4-float
+// SSE vectors; each vertex is then written with two 16-byte stores. Every
+// value comes from the same single-precision operations, in the same order,
+// as the per-vertex formulas, so the result is bit for bit the same.
+constexpr int kRowFloats = 256;
+constexpr int kRowCapacity = kRowFloats + 4;  // room for the vector read one column to the right
+
+// World y of row r's points; the padding repeats the last column.
+static void rowHeights(const Heightfield& h, int r, float* y) {
+    const float* heights = h.heights + r * kGridSize;
+    const __m128 scale = _mm_set1_ps(h.heightScale);
+    int c = 0;
+    for (; c + 4 <= kGridSize; c += 4) _mm_store_ps(y + c, _mm_mul_ps(_mm_loadu_ps(heights + c), scale));
+    for (; c < kGridSize; ++c) y[c] = heights[c] * h.heightScale;
+    for (; c < kRowCapacity; ++c) y[c] = y[kGridSize - 1];
+}
+
+// The first 36 bytes of a vertex: position (x, y, z, 1), normal and u from
+// (nx, ny, nz, u), then v.
+static void writeVertexStart(Vertex& out, __m128 position, __m128 normalAndU, float v) {
+    _mm_storeu_ps(out.position, position);
+    _mm_storeu_ps(out.normal, normalAndU);
+    out.uv0[1] = v;
+}
+
+// Unit normals of row r, every column: cross(D - C, R - C) with C the point,
+// R the next column and D the next row (rows lie at z and zNext); a zero
+// cross product gives (0, 0, 0).
+static void rowNormals(const float* xs, const float* y, const float* yNext, float z, float zNext, float* nxs,
+                       float* nys, float* nzs) {
+    const __m128 zs = _mm_set1_ps(z);
+    const __m128 zNexts = _mm_set1_ps(zNext);
+    for (int c = 0; c < kRowFloats; c += 4) {
+        const __m128 x = _mm_load_ps(xs + c);
+        const __m128 yc = _mm_load_ps(y + c);
+        const __m128 ax = _mm_sub_ps(x, x);
+        const __m128 ay = _mm_sub_ps(_mm_load_ps(yNext + c), yc);
+        const __m128 az = _mm_sub_ps(zNexts, zs);
+        const __m128 bx = _mm_sub_ps(_mm_loadu_ps(xs + c + 1), x);
+        const __m128 by = _mm_sub_ps(_mm_loadu_ps(y + c + 1), yc);
+        const __m128 bz = _mm_sub_ps(zs, zs);
+        __m128 nx = _mm_sub_ps(_mm_mul_ps(ay, bz), _mm_mul_ps(az, by));
+        __m128 ny = _mm_sub_ps(_mm_mul_ps(az, bx), _mm_mul_ps(ax, bz));
+        __m128 nz = _mm_sub_ps(_mm_mul_ps(ax, by), _mm_mul_ps(ay, bx));
+        const __m128 length = _mm_sqrt_ps(
+            _mm_add_ps(_mm_add_ps(_mm_mul_ps(nx, nx), _mm_mul_ps(ny, ny)), _mm_mul_ps(nz, nz)));
+        const __m128 inverse = _mm_div_ps(_mm_set1_ps(1.0f), length);
+        const __m128 nonZero = _mm_cmpneq_ps(length, _mm_setzero_ps());  // NaN stays NaN, as n * (1 / NaN)
+        _mm_store_ps(nxs + c, _mm_and_ps(nonZero, _mm_mul_ps(nx, inverse)));
+        _mm_store_ps(nys + c, _mm_and_ps(nonZero, _mm_mul_ps(ny, inverse)));
+        _mm_store_ps(nzs + c, _mm_and_ps(nonZero, _mm_mul_ps(nz, inverse)));
+    }
+}
+
+// Position (x, y, z, 1) and texture coordinates; the normal is left as it is.
+static void writePositionAndUv(Vertex& out, float x, float y, float z, float u, float v) {
+    _mm_storeu_ps(out.position, _mm_setr_ps(x, y, z, 1.0f));
+    out.uv0[0] = u;
+    out.uv0[1] = v;
+}
+
+bool rebuildLandscapeVertices(Heightfield& h, Mesh* mesh) {
+    if (!mesh || !mesh->vertices || mesh->vertexCount != kGridPoints) return false;
     Vertex* vertices = mesh->vertices;
     const float extentX = h.extentX;
     const float extentZ = h.extentZ;
-    const float heightScale = h.heightScale;
+
+    alignas(16) float xs[kRowCapacity], us[kRowCapacity];
+    for (int c = 0; c < kRowCapacity; ++c) {
+        const int column = c < kGridSize ? c : kGridSize - 1;
+        xs[c] = ((float)column * kGridStep - 0.5f) * extentX;
+        us[c] = (extentX * 0.5f + xs[c]) / extentX * 8.0f;
+    }
+    alignas(16) float heightRows[2][kRowCapacity];
+    alignas(16) float nxs[kRowFloats], nys[kRowFloats], nzs[kRowFloats];
+    rowHeights(h, 0, heightRows[0]);
 
     for (int r = 0; r < kGridSize; ++r) {
+        const float* y = heightRows[r & 1];
+        float* yNext = heightRows[(r + 1) & 1];
+        if (r + 1 < kGridSize) rowHeights(h, r + 1, yNext);
         const float z = ((float)r * kGridStep - 0.5f) * extentZ;
         const float v = (extentZ * 0.5f + z) / extentZ * 8.0f;
-        const float* heights = h.heights + r * kGridSize;
         Vertex* row = vertices + r * kGridSize;
-        for (int c = 0; c < kGridSize; ++c) {
-            const float x = ((float)c * kGridStep - 0.5f) * extentX;
+
+        // The border rows and columns keep their normals, (0, 0, 0) since creation.
+        if (r == 0 || r == kGridSize - 1) {
+            for (int c = 0; c < kGridSize; ++c) writePositionAndUv(row[c], xs[c], y[c], z, us[c], v);
+            continue;
+        }
+        const float zNext = ((float)(r + 1) * kGridStep - 0.5f) * extentZ;
+        rowNormals(xs, y, yNext, z, zNext, nxs, nys, nzs);
+        writePositionAndUv(row[0], xs[0], y[0], z, us[0], v);
+        writePositionAndUv(row[kCells], xs[kCells], y[kCells], z, us[kCells], v);
+
+        // Interior columns four at a time: transposed into (x, y, z, 1) and
+        // (nx, ny, nz, u), which are the vertex's first 32 bytes. The normals
+        // also go to the heightfield, 12 bytes apart: each 16-byte store
+        // spills into the next point's x, which the next store rewrites; the
+        // group's last point is stored as 8 + 4 bytes.
+        float* stored = h.normals + 3 * r * kGridSize;
+        int c = 1;
+        for (; c + 4 <= kCells; c += 4) {
+            __m128 p0 = _mm_loadu_ps(xs + c), p1 = _mm_loadu_ps(y + c), p2 = _mm_set1_ps(z),
+                   p3 = _mm_set1_ps(1.0f);
+            __m128 q0 = _mm_loadu_ps(nxs + c), q1 = _mm_loadu_ps(nys + c), q2 = _mm_loadu_ps(nzs + c),
+                   q3 = _mm_loadu_ps(us + c);
+            _MM_TRANSPOSE4_PS(p0, p1, p2, p3);
+            _MM_TRANSPOSE4_PS(q0, q1, q2, q3);
+            writeVertexStart(row[c], p0, q0, v);
+            writeVertexStart(row[c + 1], p1, q1, v);
+            writeVertexStart(row[c + 2], p2, q2, v);
+            writeVertexStart(row[c + 3], p3, q3, v);
+            _mm_storeu_ps(stored + 3 * c, q0);
+            _mm_storeu_ps(stored + 3 * (c + 1), q1);
+            _mm_storeu_ps(stored + 3 * (c + 2), q2);
+            _mm_storel_pi(reinterpret_cast<__m64*>(stored + 3 * (c + 3)), q3);
+            _mm_store_ss(stored + 3 * (c + 3) + 2, _mm_shuffle_ps(q3, q3, _MM_SHUFFLE(2, 2, 2, 2)));
+        }
+        for (; c < kCells; ++c) {
             Vertex& out = row[c];
-            out.position[0] = x;
-            out.position[1] = heights[c] * heightScale;
-            out.position[2] = z;
-            out.position[3] = 1.0f;
-            out.uv0[0] = (extentX * 0.5f + x) / extentX * 8.0f;
-            out.uv0[1] = v;
+            writePositionAndUv(out, xs[c], y[c], z, us[c], v);
+            out.normal[0] = stored[3 * c] = nxs[c];
+            out.normal[1] = stored[3 * c + 1] = nys[c];
+            out.normal[2] = stored[3 * c + 2] = nzs[c];
         }
     }
+    return true;
+}
 
-    // Interior normals from the forward neighbours: cross(D - C, R - C) with
-    // R the next column and D the next row; the border keeps (0, 0, 0).
-    for (int r = 1; r < kCells; ++r) {
-        for (int c = 1; c < kCells; ++c) {
-            const int i = r * kGridSize + c;
-            const float* p = vertices[i].position;
-            const float* right = vertices[i + 1].position;
-            const float* down = vertices[i + kGridSize].position;
-            const float ax = down[0] - p[0], ay = down[1] - p[1], az = down[2] - p[2];
-            const float bx = right[0] - p[0], by = right[1] - p[1], bz = right[2] - p[2];
-            float nx = ay * bz - az * by;
-            float ny = az * bx - ax * bz;
-            float nz = ax * by - ay * bx;
-            const float length = sqrtf(nx * nx + ny * ny + nz * nz);
-            if (length == 0.0f) {
-                nx = ny = nz = 0.0f;
-            } else {
-                const float inverse = 1.0f / length;
-                nx *= inverse;
-                ny *= inverse;
-                nz *= inverse;
-            }
-            float* n = vertices[i].normal;
-            n[0] = nx;
-            n[1] = ny;
-            n[2] = nz;
-            float* stored = h.normals + 3 * i;
-            stored[0] = nx;
-            stored[1] = ny;
-            stored[2] = nz;
-        }
-    }
-
+void updateLandscapeMesh(Heightfield& h, MODEL3D* model) {
+    Mesh* mesh = model->meshes;
+    if (!rebuildLandscapeVertices(h, mesh)) return;
     bindArrayBuffer((uint32_t)mesh->vertexBuffer);
-    glBufferSubData(GL_ARRAY_BUFFER, 0, mesh->vertexBytes, vertices);
+    glBufferSubData(GL_ARRAY_BUFFER, 0, mesh->vertexBytes, mesh->vertices);
 }

@@ -59,6 +59,16 @@ SourceFile* loadSourceFile(const char* path) {
     return file;
 }
 
+void forgetSourceFiles() {
+    while (g_sourceHead) {
+        SourceFile* next = g_sourceHead->next;
+        delete[] g_sourceHead->text;
+        delete g_sourceHead;
+        g_sourceHead = next;
+    }
+    g_sourceTail = nullptr;
+}
+
 std::string directoryOf(const std::string& path) {
     const size_t separator = path.find_last_of("/\\");
     if (separator == std::string::npos) return "./";

@@ -23,6 +23,9 @@ struct ShaderObject {
 };
 
 SourceFile* loadSourceFile(const char* path);
+// Frees every cached file. The engine keeps its files for the whole process;
+// the fuzz harness empties the cache between inputs that reuse file names.
+void forgetSourceFiles();
 std::string directoryOf(const std::string& path);
 // The 30-piece header, the same for every shader.
 const std::string& injectedHeader();

@@ -431,13 +431,70 @@ static int createBuffer(unsigned target, int bytes) {
     return (int)name;
 }
 
+// The demo's models share a few pictures (every rock reads the same rock
+// texture), so the last pictures decoded for materials are kept and copied
+// for the next material that names the same file with the same bytes. The
+// file is still read each time, which costs little next to decoding it.
+struct KeptPicture {
+    std::string path;
+    std::vector<unsigned char> fileBytes;
+    Image image;
+};
+constexpr int kKeptPictures = 8;
+constexpr int kMaxKeptPictureBytes = 4 << 20;
+static KeptPicture g_keptPictures[kKeptPictures];
+static int g_nextKeptPicture = 0;
+
+static void copyImage(const Image& from, Image& to) {
+    to.clear();
+    to.pixels = new unsigned char[from.byteSize];
+    memcpy(to.pixels, from.pixels, (size_t)from.byteSize);
+    to.width = from.width;
+    to.height = from.height;
+    to.stride = from.stride;
+    to.bitsPerPixel = from.bitsPerPixel;
+    to.byteSize = from.byteSize;
+    to.pixelOrder = from.pixelOrder;
+}
+
+static void loadMaterialPicture(Image& image, const std::string& path) {
+    std::vector<unsigned char> bytes;
+    std::string ignored;
+    if (!readFileBytes(path.c_str(), bytes, ignored)) {
+        loadImage(image, path.c_str());  // fails the same way and clears the image
+        return;
+    }
+    for (const KeptPicture& kept : g_keptPictures) {
+        if (kept.image.pixels && kept.path == path && kept.fileBytes == bytes) {
+            copyImage(kept.image, image);
+            return;
+        }
+    }
+    loadImage(image, path.c_str());
+    if (!image.pixels || image.byteSize <= 0 || image.byteSize > kMaxKeptPictureBytes) return;
+    KeptPicture& slot = g_keptPictures[g_nextKeptPicture];
+    g_nextKeptPicture = (g_nextKeptPicture + 1) % kKeptPictures;
+    slot.path = path;
+    slot.fileBytes = std::move(bytes);
+    copyImage(image, slot.image);
+}
+
+void releaseModelPictures() {
+    for (KeptPicture& kept : g_keptPictures) {
+        kept.image.clear();
+        kept.path = std::string();
+        kept.fileBytes = std::vector<unsigned char>();
+    }
+    g_nextKeptPicture = 0;
+}
+
 // A material with one private texture loaded from path.
 static Material* createMaterial(const std::string& path) {
     Material* material = new Material();
     material->setTextureSlots(1);
     Texture* texture = createTexture();
     texture->path = path;
-    loadImage(*texture->image, path.c_str());
+    loadMaterialPicture(*texture->image, path);
     createGlTexture(texture, 1, 1);
     texture->needsUpload = false;
     material->textures[0] = texture;

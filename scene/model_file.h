@@ -77,3 +77,7 @@ bool writeModelFile(const char* path, const ModelFileData& data, std::string* er
 // Loads a file into a freshly constructed model (needs a GL context). A failed
 // load leaves the model as constructed and releases whatever it made.
 bool loadModel(MODEL3D* model, const char* path, std::string* error = nullptr);
+// The loader keeps the last few material pictures it decoded and copies them
+// for later materials naming the same file with the same bytes. This frees
+// them (for instance once start-up has loaded every model).
+void releaseModelPictures();

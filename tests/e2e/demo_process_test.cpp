@@ -88,14 +88,14 @@ TEST_F(DemoUnderX, ClientAreaIsTheWorkAreaAndTheTitleIsEmpty) {
     EXPECT_EQ(rect[2], expected[2]);
     EXPECT_EQ(rect[3], expected[3]);
 
-    server_->run("xdotool mousemove --sync 400 300 key Escape");
+    server_->run("xdotool mousemove 410 310 key Escape");
     expectCleanExit();
 }
 
 TEST_F(DemoUnderX, EscapeEndsTheProcessWithExitCodeZero) {
     ASSERT_NE(startDemo(), 0u);
     // Keys go to the window under the pointer (no window manager).
-    server_->run("xdotool mousemove --sync 400 300 key Escape");
+    server_->run("xdotool mousemove 410 310 key Escape");
     expectCleanExit();
 }
 

@@ -47,11 +47,13 @@ XvfbServer::XvfbServer(int width, int height) {
         _exit(127);
     }
     close(fds[1]);
-    if (pid_ > 0) {
-        pollfd waitFor{fds[0], POLLIN, 0};
-        char digits[16] = {};
-        if (poll(&waitFor, 1, 10000) > 0 && read(fds[0], digits, sizeof digits - 1) > 0) display_ = std::atoi(digits);
-    }
+    // The number arrives with a newline, possibly in two writes: read up to
+    // the newline, or Xvfb fails writing into a closed pipe.
+    std::string digits;
+    char c = 0;
+    pollfd waitFor{fds[0], POLLIN, 0};
+    while (pid_ > 0 && poll(&waitFor, 1, 10000) > 0 && read(fds[0], &c, 1) == 1 && c != '\n') digits.push_back(c);
+    if (c == '\n' && !digits.empty()) display_ = std::atoi(digits.c_str());
     close(fds[0]);
 }
 

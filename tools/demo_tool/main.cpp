@@ -11,6 +11,7 @@
     X(image, "FILE", "decode an image and print its fields and pixel hash as JSON") \
     X(model, "FILE", "load a model file and print its meshes, children, skeleton and animation as JSON") \
     X(thumbnail, "MODEL --out FILE.png [--size WxH]", "render a model on an offscreen context and write a PNG") \
+    X(capture, "--out DIR --frames N [--at F1,F2,...|--every K] [--size WxH] [--keys SCRIPT] [--sheet FILE.png]", "run the demo offscreen for N frames (numbered from 1), save chosen frames as PNG, print timings as JSON") \
     X(world, "[--water-level L] [--height-scale S] [--use-raw] [--heights]", "run the scattering pass and print the world as JSON")
 
 #define DECLARE_COMMAND(name, arguments, summary) int name##Command(int argc, char** argv);

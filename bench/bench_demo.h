@@ -1,0 +1,13 @@
+// The demo started once per benchmark process on SDL's offscreen driver, at a
+// 64 x 64 work area so that rasterisation stays small next to the engine's
+// own work, with the sound off.
+#pragma once
+
+#include <cstdint>
+
+// Engine start-up and the demo's start-up, once. False when no GL context
+// can be made (the caller skips with a message).
+bool startBenchDemo();
+
+// glDrawElements calls made so far (the benchmark links a counting wrapper).
+uint64_t drawCallCount();

@@ -1,0 +1,169 @@
+// The demo on broken data: the real start-up and frames through the acts that
+// read files later (act 5 reads "a.raw", act 8 a new night-sky picture) in a
+// scratch working folder laid out like the repository with one thing broken.
+// The engine's state lives for the whole process, so each case runs in a
+// child process; the child reports what it loaded on stderr.
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <string>
+
+#include "app/main_loop.h"
+#include "demo/demo_world.h"
+#include "image/image.h"
+#include "image/sprite.h"
+#include "image/texture.h"
+#include "platform/sound.h"
+#include "platform/window.h"
+#include "scene/model.h"
+#include "tests/support/scratch_dir.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+// Links every file of the repository's shaders/ and data/ into dir, one link
+// per file, so that a case can remove or replace single files.
+void layOutRepositoryData(const ScratchDir& dir) {
+    for (const char* folder : {"shaders", "data"}) {
+        for (const fs::directory_entry& entry : fs::recursive_directory_iterator(folder)) {
+            const fs::path target = fs::path(dir.path()) / entry.path();
+            if (entry.is_directory()) continue;
+            fs::create_directories(target.parent_path());
+            fs::create_symlink(fs::absolute(entry.path()), target);
+        }
+    }
+}
+
+std::string fileBytes(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+// Replaces a linked file by the given bytes.
+void replaceFile(const ScratchDir& dir, const std::string& name, const std::string& bytes) {
+    fs::remove(dir.file(name));
+    dir.write(name, bytes);
+}
+
+void runFrames(int count) {
+    for (int i = 0; i < count; ++i)
+        if (!runMainLoopIteration()) {
+            std::fprintf(stderr, "the main loop ended early\n");
+            std::_Exit(4);
+        }
+}
+
+int templatesWithMeshes() {
+    const DemoWorld& w = demoWorld();
+    int count = w.plantTemplate && w.plantTemplate->meshes ? 1 : 0;
+    for (MODEL3D* model : w.treeTemplates) count += model && model->meshes ? 1 : 0;
+    for (MODEL3D* model : w.rockTemplates) count += model && model->meshes ? 1 : 0;
+    return count;
+}
+
+int spriteImageWidth(SPRITE3D* sprite) {
+    const Texture* texture = sprite ? sprite->spriteTexture() : nullptr;
+    return texture && texture->image ? texture->image->width : -1;
+}
+
+// In the child: start the demo in dir offscreen without sound, run frames into
+// act 5 and act 8, report, and exit normally (the leak checker runs at exit
+// in sanitizer builds).
+[[noreturn]] void runDemoIn(const std::string& dir) {
+    // The child's own copy of the folder goes with the child, however it ends.
+    static std::string childFolder = dir;
+    std::atexit([] {
+        std::error_code ignored;
+        fs::remove_all(childFolder, ignored);
+    });
+    if (chdir(dir.c_str()) != 0) std::_Exit(2);
+    useOffscreenVideo(64, 48);
+    setSoundEnabled(false);
+    int exitCode = 0;
+    if (!startUp(&exitCode)) {
+        std::fprintf(stderr, "start-up ended with %d\n", exitCode);
+        std::_Exit(3);
+    }
+    DemoWorld& w = demoWorld();
+    runFrames(3);
+    const int daySkyWidth = spriteImageWidth(w.daySky[0]);
+    w.scriptClock = 39.99f;  // the next frame enters act 5
+    runFrames(3);
+    const float act5Range = w.terrain.range;
+    w.scriptClock = 63.99f;  // the next frame enters act 8
+    runFrames(3);
+    std::fprintf(stderr, "templates with meshes %d, day sky width %d, night sky width %d, act 5 terrain range %g\n",
+                 templatesWithMeshes(), daySkyWidth, spriteImageWidth(w.nightSky[0]), act5Range);
+    std::exit(0);
+}
+
+class DemoWithBadData : public ::testing::Test {
+protected:
+    void SetUp() override {
+        GTEST_FLAG_SET(death_test_style, "threadsafe");
+        if (!fs::exists("data/.complete")) GTEST_SKIP() << "data/ has not been generated";
+        layOutRepositoryData(dir_);
+    }
+    ScratchDir dir_;
+};
+
+// With intact data every template loads, both sky pictures decode and act 5
+// reads the terrain from the repository's absence of "a.raw" (basins).
+TEST_F(DemoWithBadData, IntactDataLoadsEverything) {
+    EXPECT_EXIT(runDemoIn(dir_.path()), ::testing::ExitedWithCode(0),
+                "templates with meshes 15, day sky width [1-9][0-9]*, night sky width [1-9]");
+}
+
+TEST_F(DemoWithBadData, NoDataFolderRunsWithEmptyModelsAndPictures) {
+    fs::remove_all(dir_.file("data"));
+    EXPECT_EXIT(runDemoIn(dir_.path()), ::testing::ExitedWithCode(0),
+                "templates with meshes 0, day sky width 0, night sky width 0");
+}
+
+TEST_F(DemoWithBadData, MissingAndTruncatedModelsLeaveTheirTemplatesEmpty) {
+    fs::remove(dir_.file("data/Ultimate Models/Pine.bin"));
+    const std::string rock = fileBytes("data/Ultimate Models/RockA.bin");
+    replaceFile(dir_, "data/Ultimate Models/RockA.bin", rock.substr(0, rock.size() / 2));
+    EXPECT_EXIT(runDemoIn(dir_.path()), ::testing::ExitedWithCode(0), "templates with meshes 13,");
+}
+
+TEST_F(DemoWithBadData, CorruptPicturesDecodeToNothing) {
+    // dia.png cut inside its pixel data; icono1.png (act 8) a valid signature
+    // followed by noise; a model texture cut after its header.
+    const std::string day = fileBytes("data/dia.png");
+    replaceFile(dir_, "data/dia.png", day.substr(0, day.size() / 2));
+    std::string noise = "\x89PNG\r\n\x1a\n";
+    for (int i = 0; i < 4000; ++i) noise += static_cast<char>((i * 7919) >> 3);
+    replaceFile(dir_, "data/icono1.png", noise);
+    replaceFile(dir_, "data/bark.png", fileBytes("data/bark.png").substr(0, 40));
+    EXPECT_EXIT(runDemoIn(dir_.path()), ::testing::ExitedWithCode(0),
+                "templates with meshes 15, day sky width 0, night sky width 0");
+}
+
+// An empty "a.raw" gives a flat terrain in act 5: every point past the end of
+// the file is 0.
+TEST_F(DemoWithBadData, EmptyRawHeightFileGivesAFlatTerrain) {
+    dir_.write("a.raw", "");
+    EXPECT_EXIT(runDemoIn(dir_.path()), ::testing::ExitedWithCode(0),
+                "templates with meshes 15, .* act 5 terrain range 0\n");
+}
+
+// A shader program that cannot be built ends the process at start-up with
+// exit code -1, whether its own file or a file it includes is missing.
+TEST_F(DemoWithBadData, MissingShaderFileEndsTheProcessWithMinusOne) {
+    fs::remove(dir_.file("shaders/static_meshes_vs.glsl"));
+    EXPECT_EXIT(runDemoIn(dir_.path()), ::testing::ExitedWithCode(255), "");
+}
+
+TEST_F(DemoWithBadData, MissingIncludedShaderFileEndsTheProcessWithMinusOne) {
+    fs::remove(dir_.file("shaders/material.glsl"));
+    EXPECT_EXIT(runDemoIn(dir_.path()), ::testing::ExitedWithCode(255), "");
+}
+
+}  // namespace

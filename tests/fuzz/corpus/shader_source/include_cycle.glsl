@@ -1,0 +1,3 @@
+#include "a.glsl"
+void main() {}
+#include "a.glsl"

@@ -1,0 +1,2 @@
+#include a.glsl
+#include "a.glsl

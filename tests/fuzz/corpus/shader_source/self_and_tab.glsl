@@ -1,0 +1,2 @@
+#include "top.glsl"
+#include	"a.glsl"

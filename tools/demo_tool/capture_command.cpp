@@ -1,0 +1,393 @@
+// demo-tool capture --out DIR --frames N [--at F1,F2,... | --every K]
+//                   [--size WxH] [--keys SCRIPT] [--sheet FILE.png] [--fast-forward]
+// Runs the demo exactly as the demo executable does (start-up, then one main
+// loop iteration per frame) on an offscreen context of the given size, with
+// no display, no vertical synchronisation and no sound. Frames are numbered
+// from 1, the first iteration. The chosen frames (default: the last) are read
+// back and written to DIR as frame-NNNNN.png; --sheet also writes them side by
+// side in one labelled image. SCRIPT posts key transitions into the message
+// queue before the iteration of the given frame: "60:Q:down,120:Q:up". An
+// Escape ends the run as it ends the demo. --fast-forward draws only the saved
+// frames (the others are updated, not drawn): the timeline's later acts are
+// reached in seconds instead of minutes on a software renderer. Prints one
+// JSON line of timings; renderMs covers the drawn frames and includes the GL
+// work finished after the swap.
+#include <GL/glew.h>
+#include <ft2build.h>
+#include FT_FREETYPE_H
+#include <png.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "app/engine.h"
+#include "app/main_loop.h"
+#include "demo/demo_world.h"
+#include "platform/messages.h"
+#include "platform/sound.h"
+#include "platform/window.h"
+
+namespace {
+const char kUsage[] =
+    "usage: demo-tool capture --out DIR --frames N [--at F1,F2,... | --every K] [--size WxH]\n"
+    "                         [--keys SCRIPT] [--sheet FILE.png] [--fast-forward]\n"
+    "  Runs N main-loop iterations of the demo offscreen (default size 1920x1080, no sound).\n"
+    "  Frames are numbered from 1 (the first iteration). --at lists the frames to save,\n"
+    "  --every K saves frames K, 2K, ...; without either the last frame is saved.\n"
+    "  SCRIPT: FRAME:KEY:down|up items separated by commas, e.g. 60:Q:down,120:Q:up;\n"
+    "  KEY is a letter, a digit, Escape, Enter, Space, Up, Down, Left, Right, Shift or\n"
+    "  Control. The event is queued before that frame's iteration; Escape ends the run.\n"
+    "  --sheet also writes the saved frames in one image, labelled with frame and act.\n"
+    "  --fast-forward draws only the saved frames; the others are updated, not drawn.\n"
+    "  Prints one JSON line: frames run, size, and median and 95th percentile\n"
+    "  milliseconds of the update, the render (drawn frames) and the read-back.\n";
+
+constexpr int kMaxFrames = 10000000;
+
+struct KeyEvent {
+    int frame = 0;
+    uint32_t virtualKey = 0;
+    bool down = false;
+};
+
+struct CapturedFrame {
+    int frame = 0;
+    int act = 0;
+    std::vector<unsigned char> rgba;  // top row first
+};
+
+int fail(const std::string& message) {
+    std::fprintf(stderr, "demo-tool capture: %s\n", message.c_str());
+    return 1;
+}
+
+bool parseInt(const std::string& text, int& value) {
+    if (text.empty() || text.size() > 9) return false;
+    for (char c : text)
+        if (c < '0' || c > '9') return false;
+    value = std::atoi(text.c_str());
+    return true;
+}
+
+bool parseSize(const char* text, int& width, int& height) {
+    char tail = 0;
+    if (std::sscanf(text, "%dx%d%c", &width, &height, &tail) != 2) return false;
+    return width > 0 && height > 0 && width <= 8192 && height <= 8192;
+}
+
+std::vector<std::string> split(const std::string& text, char separator) {
+    std::vector<std::string> parts;
+    size_t start = 0;
+    for (;;) {
+        size_t end = text.find(separator, start);
+        parts.push_back(text.substr(start, end - start));
+        if (end == std::string::npos) return parts;
+        start = end + 1;
+    }
+}
+
+bool sameName(const std::string& a, const char* b) {
+    if (a.size() != std::strlen(b)) return false;
+    for (size_t i = 0; i < a.size(); ++i)
+        if (std::tolower((unsigned char)a[i]) != std::tolower((unsigned char)b[i])) return false;
+    return true;
+}
+
+// The virtual key of a script key name; 0 when unknown.
+uint32_t virtualKeyNamed(const std::string& name) {
+    if (name.size() == 1) {
+        char c = (char)std::toupper((unsigned char)name[0]);
+        if ((c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9')) return (uint32_t)c;  // VK codes are ASCII here
+        return 0;
+    }
+    static const struct {
+        const char* name;
+        uint32_t key;
+    } kNamed[] = {{"Escape", VK_ESCAPE}, {"Enter", VK_RETURN}, {"Space", VK_SPACE}, {"Up", VK_UP},
+                  {"Down", VK_DOWN},     {"Left", VK_LEFT},    {"Right", VK_RIGHT}, {"Shift", VK_SHIFT},
+                  {"Control", VK_CONTROL}};
+    for (const auto& entry : kNamed)
+        if (sameName(name, entry.name)) return entry.key;
+    return 0;
+}
+
+bool parseKeyScript(const std::string& script, std::vector<KeyEvent>& events, std::string& error) {
+    for (const std::string& item : split(script, ',')) {
+        std::vector<std::string> fields = split(item, ':');
+        KeyEvent event;
+        if (fields.size() != 3 || !parseInt(fields[0], event.frame) || event.frame < 1) {
+            error = "bad key event '" + item + "' (expected FRAME:KEY:down|up)";
+            return false;
+        }
+        event.virtualKey = virtualKeyNamed(fields[1]);
+        if (event.virtualKey == 0) {
+            error = "unknown key '" + fields[1] + "'";
+            return false;
+        }
+        if (fields[2] != "down" && fields[2] != "up") {
+            error = "bad key transition '" + fields[2] + "' (expected down or up)";
+            return false;
+        }
+        event.down = fields[2] == "down";
+        events.push_back(event);
+    }
+    // Same-frame events keep their script order.
+    std::stable_sort(events.begin(), events.end(),
+                     [](const KeyEvent& a, const KeyEvent& b) { return a.frame < b.frame; });
+    return true;
+}
+
+bool writePng(const std::string& path, int width, int height, const unsigned char* rgba, std::string& error) {
+    png_image image;
+    std::memset(&image, 0, sizeof image);
+    image.version = PNG_IMAGE_VERSION;
+    image.width = (png_uint_32)width;
+    image.height = (png_uint_32)height;
+    image.format = PNG_FORMAT_RGB;  // a frame is opaque: drop alpha
+    std::vector<unsigned char> rgb((size_t)width * height * 3);
+    for (size_t i = 0, n = (size_t)width * height; i < n; ++i) std::memcpy(&rgb[i * 3], &rgba[i * 4], 3);
+    if (!png_image_write_to_file(&image, path.c_str(), 0, rgb.data(), width * 3, nullptr)) {
+        error = path + ": " + image.message;
+        return false;
+    }
+    return true;
+}
+
+std::string framePath(const std::string& directory, int frame) {
+    char name[32];
+    std::snprintf(name, sizeof name, "frame-%05d.png", frame);
+    return (std::filesystem::path(directory) / name).string();
+}
+
+// The frame's pixels as the demo drew them, top row first.
+void readFrame(int width, int height, std::vector<unsigned char>& rgba) {
+    rgba.resize((size_t)width * height * 4);
+    glReadBuffer(GL_BACK);
+    glPixelStorei(GL_PACK_ALIGNMENT, 1);
+    glReadPixels(0, 0, width, height, GL_RGBA, GL_UNSIGNED_BYTE, rgba.data());
+    const size_t rowBytes = (size_t)width * 4;
+    std::vector<unsigned char> row(rowBytes);
+    for (int top = 0, bottom = height - 1; top < bottom; ++top, --bottom) {
+        std::memcpy(row.data(), &rgba[top * rowBytes], rowBytes);
+        std::memcpy(&rgba[top * rowBytes], &rgba[bottom * rowBytes], rowBytes);
+        std::memcpy(&rgba[bottom * rowBytes], row.data(), rowBytes);
+    }
+}
+
+// Draws `text` in white into an RGBA image with its baseline at (x, baseline).
+void drawLabel(FT_Face face, const std::string& text, int x, int baseline, int width, int height,
+               std::vector<unsigned char>& rgba) {
+    for (char c : text) {
+        if (FT_Load_Char(face, (FT_ULong)(unsigned char)c, FT_LOAD_RENDER) != 0) continue;
+        const FT_GlyphSlot glyph = face->glyph;
+        const FT_Bitmap& bitmap = glyph->bitmap;
+        for (unsigned row = 0; row < bitmap.rows; ++row) {
+            for (unsigned column = 0; column < bitmap.width; ++column) {
+                int px = x + glyph->bitmap_left + (int)column;
+                int py = baseline - glyph->bitmap_top + (int)row;
+                if (px < 0 || py < 0 || px >= width || py >= height) continue;
+                unsigned coverage = bitmap.buffer[row * bitmap.pitch + column];
+                unsigned char* pixel = &rgba[((size_t)py * width + px) * 4];
+                for (int channel = 0; channel < 3; ++channel)
+                    pixel[channel] = (unsigned char)((pixel[channel] * (255 - coverage) + 255 * coverage) / 255);
+            }
+        }
+        x += (int)(glyph->advance.x >> 6);
+    }
+}
+
+// The frames in a grid, each above a strip that names its frame and act.
+bool writeSheet(const std::string& path, const std::vector<CapturedFrame>& frames, int width, int height,
+                std::string& error) {
+    const int count = (int)frames.size();
+    const int columns = (int)std::ceil(std::sqrt((double)count));
+    const int rows = (count + columns - 1) / columns;
+    const int labelPixels = std::clamp(height / 16, 10, 40);
+    const int stripHeight = labelPixels * 3 / 2;
+    const int gap = 2;
+    const int cellHeight = height + stripHeight;
+    const int sheetWidth = columns * width + (columns - 1) * gap;
+    const int sheetHeight = rows * cellHeight + (rows - 1) * gap;
+    std::vector<unsigned char> sheet((size_t)sheetWidth * sheetHeight * 4, 0);
+    for (size_t i = 3; i < sheet.size(); i += 4) sheet[i] = 255;
+
+    FT_Library library = nullptr;
+    FT_Face face = nullptr;
+    if (FT_Init_FreeType(&library) != 0 || FT_New_Face(library, "data/arial.ttf", 0, &face) != 0) {
+        std::fputs("demo-tool capture: data/arial.ttf cannot be opened; the sheet has no labels\n", stderr);
+        face = nullptr;
+    } else {
+        FT_Set_Pixel_Sizes(face, 0, (FT_UInt)labelPixels);
+    }
+
+    for (int i = 0; i < count; ++i) {
+        const int left = (i % columns) * (width + gap);
+        const int top = (i / columns) * (cellHeight + gap);
+        for (int y = 0; y < height; ++y)
+            std::memcpy(&sheet[((size_t)(top + stripHeight + y) * sheetWidth + left) * 4],
+                        &frames[i].rgba[(size_t)y * width * 4], (size_t)width * 4);
+        if (face) {
+            std::string label =
+                "frame " + std::to_string(frames[i].frame) + "   act " + std::to_string(frames[i].act);
+            drawLabel(face, label, left + labelPixels / 2, top + labelPixels * 6 / 5, sheetWidth, sheetHeight,
+                      sheet);
+        }
+    }
+    if (face) FT_Done_Face(face);
+    if (library) FT_Done_FreeType(library);
+
+    png_image image;
+    std::memset(&image, 0, sizeof image);
+    image.version = PNG_IMAGE_VERSION;
+    image.width = (png_uint_32)sheetWidth;
+    image.height = (png_uint_32)sheetHeight;
+    image.format = PNG_FORMAT_RGBA;
+    if (!png_image_write_to_file(&image, path.c_str(), 0, sheet.data(), sheetWidth * 4, nullptr)) {
+        error = path + ": " + image.message;
+        return false;
+    }
+    return true;
+}
+
+double milliseconds(std::chrono::steady_clock::time_point from) {
+    return std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - from).count();
+}
+
+// {"median": m, "p95": p} by nearest rank; nulls without samples.
+std::string summary(std::vector<double> samples) {
+    if (samples.empty()) return "{\"median\": null, \"p95\": null}";
+    std::sort(samples.begin(), samples.end());
+    auto rank = [&](double share) {
+        size_t index = (size_t)std::ceil(share * samples.size());
+        return samples[index > 0 ? index - 1 : 0];
+    };
+    char text[96];
+    std::snprintf(text, sizeof text, "{\"median\": %.3f, \"p95\": %.3f}", rank(0.5), rank(0.95));
+    return text;
+}
+}  // namespace
+
+int captureCommand(int argc, char** argv) {
+    std::string outDirectory, sheetPath, keyScript, atList;
+    int frames = 0, every = 0, width = 1920, height = 1080;
+    bool fastForward = false;
+    for (int i = 0; i < argc; ++i) {
+        const std::string option = argv[i];
+        if (option == "--fast-forward") {
+            fastForward = true;
+            continue;
+        }
+        const char* value = i + 1 < argc ? argv[i + 1] : nullptr;
+        if (!value) return fail("missing value after " + option + "\n" + kUsage);
+        ++i;
+        if (option == "--out") {
+            outDirectory = value;
+        } else if (option == "--frames") {
+            if (!parseInt(value, frames) || frames < 1 || frames > kMaxFrames)
+                return fail(std::string("bad frame count '") + value + "'");
+        } else if (option == "--at") {
+            atList = value;
+        } else if (option == "--every") {
+            if (!parseInt(value, every) || every < 1) return fail(std::string("bad --every '") + value + "'");
+        } else if (option == "--size") {
+            if (!parseSize(value, width, height)) return fail(std::string("bad size '") + value + "'");
+        } else if (option == "--keys") {
+            keyScript = value;
+        } else if (option == "--sheet") {
+            sheetPath = value;
+        } else {
+            return fail("unknown option '" + option + "'\n" + kUsage);
+        }
+    }
+    if (outDirectory.empty() || frames == 0) return fail(std::string("--out and --frames are required\n") + kUsage);
+    if (!atList.empty() && every > 0) return fail("--at and --every exclude each other");
+
+    // Which frames to save, ascending and without repeats.
+    std::vector<int> chosen;
+    if (!atList.empty()) {
+        for (const std::string& item : split(atList, ',')) {
+            int frame = 0;
+            if (!parseInt(item, frame) || frame < 1 || frame > frames)
+                return fail("bad frame '" + item + "' in --at (frames are 1 to " + std::to_string(frames) + ")");
+            chosen.push_back(frame);
+        }
+        std::sort(chosen.begin(), chosen.end());
+        chosen.erase(std::unique(chosen.begin(), chosen.end()), chosen.end());
+    } else if (every > 0) {
+        for (int frame = every; frame <= frames; frame += every) chosen.push_back(frame);
+    } else {
+        chosen.push_back(frames);
+    }
+
+    std::vector<KeyEvent> keyEvents;
+    std::string error;
+    if (!keyScript.empty() && !parseKeyScript(keyScript, keyEvents, error)) return fail(error);
+
+    // The renderer's start-up ends the process when a shader does not build:
+    // say why before that can happen.
+    if (!std::filesystem::exists("shaders/static_meshes_vs.glsl"))
+        return fail("shaders/ not found: run from the repository root");
+    if (!std::filesystem::exists("data/.complete"))
+        std::fputs("demo-tool capture: data/ is incomplete (run build/bin/generate-data data); "
+                   "missing assets draw nothing\n",
+                   stderr);
+    std::error_code directoryError;
+    std::filesystem::create_directories(outDirectory, directoryError);
+    if (directoryError) return fail(outDirectory + ": " + directoryError.message());
+
+    useOffscreenVideo(width, height);
+    setSoundEnabled(false);
+    int exitCode = 0;
+    if (!startUp(&exitCode)) return exitCode != 0 ? fail("the demo could not start") : 0;
+
+    std::vector<double> updateMs, renderMs, readbackMs;
+    std::vector<CapturedFrame> sheetFrames;
+    std::vector<unsigned char> pixels;
+    size_t nextEvent = 0, nextChosen = 0;
+    int framesRun = 0;
+    for (int frame = 1; frame <= frames; ++frame) {
+        for (; nextEvent < keyEvents.size() && keyEvents[nextEvent].frame == frame; ++nextEvent)
+            postKeyMessage(keyEvents[nextEvent].virtualKey, keyEvents[nextEvent].down);
+        const bool saved = nextChosen < chosen.size() && chosen[nextChosen] == frame;
+        setMainLoopDrawing(saved || !fastForward);
+        const int32_t framesBefore = engine()->frameCount;
+        const bool goOn = runMainLoopIteration();
+        if (engine()->frameCount == framesBefore) break;  // Escape: this frame was not run
+        framesRun = frame;
+        updateMs.push_back(lastIterationTimes().updateMs);
+        if (saved || !fastForward) {
+            // Rasterising may still be queued after the swap: it belongs to the render.
+            const auto finishStart = std::chrono::steady_clock::now();
+            glFinish();
+            renderMs.push_back(lastIterationTimes().renderMs + milliseconds(finishStart));
+        }
+
+        if (saved) {
+            ++nextChosen;
+            const auto readStart = std::chrono::steady_clock::now();
+            readFrame(width, height, pixels);
+            readbackMs.push_back(milliseconds(readStart));
+            if (!writePng(framePath(outDirectory, frame), width, height, pixels.data(), error)) return fail(error);
+            if (!sheetPath.empty()) sheetFrames.push_back(CapturedFrame{frame, demoWorld().currentAct, pixels});
+        }
+        if (!goOn) break;
+    }
+    if (nextChosen < chosen.size())
+        std::fprintf(stderr, "demo-tool capture: the run ended after frame %d; frame %d and later were not drawn\n",
+                     framesRun, chosen[nextChosen]);
+    if (!sheetPath.empty() && !sheetFrames.empty() && !writeSheet(sheetPath, sheetFrames, width, height, error))
+        return fail(error);
+
+    std::printf("{\"frames\": %d, \"width\": %d, \"height\": %d, \"updateMs\": %s, \"renderMs\": %s, "
+                "\"readbackMs\": %s}\n",
+                framesRun, width, height, summary(updateMs).c_str(), summary(renderMs).c_str(),
+                summary(readbackMs).c_str());
+    return 0;
+}
