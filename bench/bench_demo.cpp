@@ -1,7 +1,6 @@
 #include "bench/bench_demo.h"
 
 #include <GL/glew.h>
-#include <cstdlib>
 
 #include "app/main_loop.h"
 #include "platform/sound.h"
@@ -20,11 +19,17 @@ bool startBenchDemo() {
 // The link replaces every glDrawElements of the engine with this counter
 // (-Wl,--wrap=glDrawElements), so draw calls are counted exactly.
 static uint64_t g_drawCalls = 0;
+static uint64_t g_drawnIndices = 0;
+static bool g_drawsReachGl = true;
 
 extern "C" void __real_glDrawElements(GLenum mode, GLsizei count, GLenum type, const void* indices);
 extern "C" void __wrap_glDrawElements(GLenum mode, GLsizei count, GLenum type, const void* indices) {
     ++g_drawCalls;
-    if (!getenv("NODRAW")) __real_glDrawElements(mode, count, type, indices);
+    g_drawnIndices += (uint64_t)count;
+    if (g_drawsReachGl) __real_glDrawElements(mode, count, type, indices);
 }
 
 uint64_t drawCallCount() { return g_drawCalls; }
+uint64_t drawnIndexCount() { return g_drawnIndices; }
+
+void setDrawsReachGl(bool enabled) { g_drawsReachGl = enabled; }

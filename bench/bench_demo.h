@@ -11,3 +11,8 @@ bool startBenchDemo();
 
 // glDrawElements calls made so far (the benchmark links a counting wrapper).
 uint64_t drawCallCount();
+// Indices those calls asked for (three per triangle).
+uint64_t drawnIndexCount();
+// False: draw calls are counted but not passed on, which leaves the engine's
+// own share of a frame (traversal, sorts, state and uniform calls).
+void setDrawsReachGl(bool enabled);

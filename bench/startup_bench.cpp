@@ -31,7 +31,7 @@ static void BM_LoadModels(benchmark::State& state) {
     int loaded = 0;
     for (auto _ : state) {
         state.PauseTiming();
-        releaseModelPictures();
+        releaseMaterialPictures();
         state.ResumeTiming();
         loaded = 0;
         for (const char* path : kModelFiles) {
@@ -56,7 +56,7 @@ static void BM_StartupToFirstFrame(benchmark::State& state) {
         return;
     }
     for (auto _ : state) {
-        releaseModelPictures();
+        releaseMaterialPictures();
         resetDemoWorld();
         demoStartup();
         runMainLoopIteration();

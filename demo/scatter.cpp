@@ -89,6 +89,7 @@ void scatterWorld(DemoWorld& world, bool useRawFile, bool generateTerrain, bool 
     if (generateWater) world.water.generate(1.0f, false);
 
     world.flightPaths.clear();
+    world.flightPaths.reserve(20);
     for (int i = 0; i < 20; ++i) {
         FlightPath path;
         path.phase = draw(3.0518509e-05f);
@@ -99,11 +100,15 @@ void scatterWorld(DemoWorld& world, bool useRawFile, bool generateTerrain, bool 
         world.flightPaths.push_back(path);
     }
 
+    // Sized once for the most each run can place; later runs reuse the space.
     world.trees.clear();
+    world.trees.reserve(400);
     for (int i = 0; i < 400; ++i) attempt(world, SCATTER_TREE, world.trees);
     world.plants.clear();
+    world.plants.reserve(200);
     for (int i = 0; i < 200; ++i) attempt(world, SCATTER_PLANT, world.plants);
     world.rocks.clear();
+    world.rocks.reserve(200);
     for (int i = 0; i < 200; ++i) attempt(world, SCATTER_ROCK, world.rocks);
 }
 

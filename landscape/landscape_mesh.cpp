@@ -5,16 +5,14 @@
 #include "landscape/landscape_mesh.h"
 
 #include <GL/glew.h>
-
 #include <emmintrin.h>  // SSE2, part of every x86-64 target
-
-#include <cmath>
 
 #include "image/texture.h"
 #include "landscape/heightfield.h"
 #include "render/gl_state_cache.h"
 #include "render/shader_catalogue.h"
 #include "scene/model.h"
+#include "scene/model_file.h"
 
 constexpr int kCells = kGridSize - 1;
 constexpr int kIndexCount = kCells * kCells * 6;
@@ -70,7 +68,7 @@ bool createLandscapeMesh(MODEL3D* model, Heightfield& heightfield, float amplitu
     material->setTextureSlots(1);
     Texture* texture = createTexture();
     texture->path = "data/terrain_surface4.png";
-    loadImage(*texture->image, texture->path.c_str());
+    loadMaterialPicture(*texture->image, texture->path);  // decoded once for both landscape meshes
     createGlTexture(texture, 1, 1);
     texture->needsUpload = false;
     material->textures[0] = texture;
@@ -180,10 +178,10 @@ bool rebuildLandscapeVertices(Heightfield& h, Mesh* mesh) {
         writePositionAndUv(row[kCells], xs[kCells], y[kCells], z, us[kCells], v);
 
         // Interior columns four at a time: transposed into (x, y, z, 1) and
-        // (nx, ny, nz, u), which are the vertex's first 32 bytes. The normals
-        // also go to the heightfield, 12 bytes apart: each 16-byte store
-        // spills into the next point's x, which the next store rewrites; the
-        // group's last point is stored as 8 + 4 bytes.
+        // (nx, ny, nz, u), which are the vertex's first 32 bytes (uv0 follows
+        // the normal). The normals also go to the heightfield, 12 bytes apart:
+        // each 16-byte store spills into the next point's first value, which
+        // the next store rewrites; the group's last point is stored as 8 + 4.
         float* stored = h.normals + 3 * r * kGridSize;
         int c = 1;
         for (; c + 4 <= kCells; c += 4) {

@@ -48,17 +48,23 @@ static void applyDepthMode(int depthMode) {
     }
 }
 
-void applyMaterial(const Material* material, ShaderProgram* program, float itemAlpha) {
+// Program, depth, textures and uniforms of a material; blend and culling only
+// when asked, since drawItem sets both itself right before drawing and
+// toggling them for nothing costs the driver a state change per item.
+static void applyMaterialState(const Material* material, ShaderProgram* program, float itemAlpha,
+                               bool blendAndCulling) {
     if (!material || !program) return;
     makeCurrent(program);  // does nothing when program is already current
 
-    switch (material->blendMode) {
-    case 0: setBlendEnabled(false); break;
-    case 1: setBlendAdditive(); break;
-    case 2: setBlendAlpha(); break;
-    default: break;  // left as it is
+    if (blendAndCulling) {
+        switch (material->blendMode) {
+        case 0: setBlendEnabled(false); break;
+        case 1: setBlendAdditive(); break;
+        case 2: setBlendAlpha(); break;
+        default: break;  // left as it is
+        }
+        setCulling(material->cullMode == 1);
     }
-    setCulling(material->cullMode == 1);
     applyDepthMode(material->depthMode);
 
     // Unit i per slot; unit 0 is active again afterwards because every other
@@ -77,6 +83,10 @@ void applyMaterial(const Material* material, ShaderProgram* program, float itemA
     uploadMaterial(material, itemAlpha);
 }
 
+void applyMaterial(const Material* material, ShaderProgram* program, float itemAlpha) {
+    applyMaterialState(material, program, itemAlpha, true);
+}
+
 void drawItem(const RenderItem& item) {
     const Mesh* mesh = item.mesh;
     const MeshPart* part = item.part;
@@ -90,7 +100,7 @@ void drawItem(const RenderItem& item) {
 
     bindArrayBuffer(static_cast<uint32_t>(mesh->vertexBuffer));
     bindElementBuffer(static_cast<uint32_t>(part->indexBuffer));
-    applyMaterial(part->material, program, item.itemAlpha);
+    applyMaterialState(part->material, program, item.itemAlpha, false);
     uploadTransforms(program);
 
     setFixedFunctionPointers();

@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <climits>
 #include <cmath>
-#include <functional>
+#include <cstdint>
 
 #include "app/engine.h"
 #include "image/sprite.h"
@@ -31,50 +31,61 @@ static float depthDistance(const RenderItem& item, const float camera[3]) {
 
 static const Material* itemMaterial(const RenderItem& item) { return item.part ? item.part->material : nullptr; }
 
-void sortQueue(int mode, std::vector<RenderItem>& items, const float camera[3]) {
-    switch (mode) {
-    case 1:
-        std::sort(items.begin(), items.end(), [camera](const RenderItem& a, const RenderItem& b) {
-            return squaredDistance(a, camera) > squaredDistance(b, camera);
-        });
-        break;
-    case 2:
-        std::sort(items.begin(), items.end(), [camera](const RenderItem& a, const RenderItem& b) {
-            return squaredDistance(a, camera) < squaredDistance(b, camera);
-        });
-        break;
-    case 3:
-        std::sort(items.begin(), items.end(), [camera](const RenderItem& a, const RenderItem& b) {
-            return depthDistance(a, camera) > depthDistance(b, camera);
-        });
-        break;
-    case 4:
-        std::sort(items.begin(), items.end(), [camera](const RenderItem& a, const RenderItem& b) {
-            return depthDistance(a, camera) < depthDistance(b, camera);
-        });
-        break;
-    case 5:
-        std::sort(items.begin(), items.end(), [](const RenderItem& a, const RenderItem& b) {
-            return std::less<const ShaderProgram*>()(a.shader, b.shader);
-        });
-        break;
-    case 6:
-        std::sort(items.begin(), items.end(), [](const RenderItem& a, const RenderItem& b) {
-            return std::less<const Material*>()(itemMaterial(a), itemMaterial(b));
-        });
-        break;
-    default:
-        break;  // emission order
+// Queues are sorted as small keys, each computed once per item, instead of
+// moving whole items and recomputing distances in every comparison. std::sort
+// makes the same moves for the same comparison results, so the keys end in
+// the order the items themselves would have taken, ties included.
+struct SortKey {
+    float distance;     // modes 1 to 4
+    uintptr_t address;  // modes 5 and 6
+    int index;          // the item's place in the queue
+};
+
+// The drawing order of the queue, as indices into it; false for the modes
+// that keep emission order (keys is then left as it was).
+static bool sortOrder(int mode, const std::vector<RenderItem>& items, const float camera[3],
+                      std::vector<SortKey>& keys) {
+    if (mode < 1 || mode > 6) return false;
+    keys.resize(items.size());
+    for (size_t i = 0; i < items.size(); ++i) {
+        const RenderItem& item = items[i];
+        SortKey& key = keys[i];
+        key.index = static_cast<int>(i);
+        key.distance = mode <= 2 ? squaredDistance(item, camera) : mode <= 4 ? depthDistance(item, camera) : 0.0f;
+        key.address = mode == 5 ? reinterpret_cast<uintptr_t>(item.shader)
+                                : mode == 6 ? reinterpret_cast<uintptr_t>(itemMaterial(item)) : 0;
     }
+    if (mode == 1 || mode == 3)
+        std::sort(keys.begin(), keys.end(), [](const SortKey& a, const SortKey& b) { return a.distance > b.distance; });
+    else if (mode == 2 || mode == 4)
+        std::sort(keys.begin(), keys.end(), [](const SortKey& a, const SortKey& b) { return a.distance < b.distance; });
+    else
+        std::sort(keys.begin(), keys.end(), [](const SortKey& a, const SortKey& b) { return a.address < b.address; });
+    return true;
+}
+
+// Grows with the longest queue sorted and then stays: frames allocate nothing.
+static std::vector<SortKey>& sortScratch() {
+    static std::vector<SortKey> keys;
+    return keys;
+}
+
+void sortQueue(int mode, std::vector<RenderItem>& items, const float camera[3]) {
+    std::vector<SortKey>& keys = sortScratch();
+    if (!sortOrder(mode, items, camera, keys)) return;
+    const std::vector<RenderItem> unsorted = items;
+    for (size_t i = 0; i < items.size(); ++i) items[i] = unsorted[static_cast<size_t>(keys[i].index)];
 }
 
 void sortAndDraw(int mode, std::vector<RenderItem>& items) {
     const CAMERA3D* camera = currentCamera();
     const float eye[3] = {camera ? camera->position.x : 0.0f, camera ? camera->position.y : 0.0f,
                           camera ? camera->position.z : 0.0f};
-    sortQueue(mode, items, eye);
+    std::vector<SortKey>& keys = sortScratch();
+    const bool sorted = sortOrder(mode, items, eye, keys);
     MatrixStack* stack = modelStack();
-    for (const RenderItem& item : items) {
+    for (size_t i = 0; i < items.size(); ++i) {
+        const RenderItem& item = items[sorted ? static_cast<size_t>(keys[i].index) : i];
         stack->load(item.world);
         drawItem(item);
     }

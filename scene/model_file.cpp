@@ -431,10 +431,11 @@ static int createBuffer(unsigned target, int bytes) {
     return (int)name;
 }
 
-// The demo's models share a few pictures (every rock reads the same rock
-// texture), so the last pictures decoded for materials are kept and copied
-// for the next material that names the same file with the same bytes. The
-// file is still read each time, which costs little next to decoding it.
+// The demo's materials share a few pictures (every rock reads the same rock
+// texture, both landscape meshes the same ground), so the last pictures
+// decoded for materials are kept and copied for the next material that names
+// the same file with the same bytes. The file is still read each time, which
+// costs little next to decoding it.
 struct KeptPicture {
     std::string path;
     std::vector<unsigned char> fileBytes;
@@ -457,7 +458,7 @@ static void copyImage(const Image& from, Image& to) {
     to.pixelOrder = from.pixelOrder;
 }
 
-static void loadMaterialPicture(Image& image, const std::string& path) {
+void loadMaterialPicture(Image& image, const std::string& path) {
     std::vector<unsigned char> bytes;
     std::string ignored;
     if (!readFileBytes(path.c_str(), bytes, ignored)) {
@@ -479,7 +480,7 @@ static void loadMaterialPicture(Image& image, const std::string& path) {
     copyImage(image, slot.image);
 }
 
-void releaseModelPictures() {
+void releaseMaterialPictures() {
     for (KeptPicture& kept : g_keptPictures) {
         kept.image.clear();
         kept.path = std::string();

@@ -12,6 +12,7 @@
 #include "scene/math.h"
 
 class MODEL3D;
+struct Image;
 
 constexpr uint32_t kModelFileMagic = 20170422u;
 
@@ -77,7 +78,9 @@ bool writeModelFile(const char* path, const ModelFileData& data, std::string* er
 // Loads a file into a freshly constructed model (needs a GL context). A failed
 // load leaves the model as constructed and releases whatever it made.
 bool loadModel(MODEL3D* model, const char* path, std::string* error = nullptr);
-// The loader keeps the last few material pictures it decoded and copies them
-// for later materials naming the same file with the same bytes. This frees
-// them (for instance once start-up has loaded every model).
-void releaseModelPictures();
+// The picture of a material's private texture, as loadImage gives it. The
+// last few pictures decoded are kept and copied for later materials naming
+// the same file with the same bytes.
+void loadMaterialPicture(Image& image, const std::string& path);
+// Frees the kept pictures (for instance once start-up has made every material).
+void releaseMaterialPictures();

@@ -52,17 +52,23 @@ TEST(Timeline, EntersEachActOnItsFrameAndAppliesItsSettings) {
             EXPECT_LE(before, 8.0f * w.currentAct);
             previous = w.currentAct;
         }
-        if (frame == enteredAt[1]) EXPECT_EQ(w.cameraMode, CAMERA_RIDE);
+        if (frame == enteredAt[1]) {
+            EXPECT_EQ(w.cameraMode, CAMERA_RIDE);
+        }
         if (frame == enteredAt[2]) {
             EXPECT_TRUE(w.orbitSpin);
             EXPECT_EQ(w.cameraMode, CAMERA_ORBIT);
         }
-        if (frame == enteredAt[4]) EXPECT_TRUE(w.breathing);
+        if (frame == enteredAt[4]) {
+            EXPECT_TRUE(w.breathing);
+        }
         if (frame == enteredAt[5]) {
             EXPECT_TRUE(w.night);
             EXPECT_FALSE(w.orbitSpin);
         }
-        if (frame == enteredAt[6]) EXPECT_EQ(w.cameraMode, CAMERA_RIDE);
+        if (frame == enteredAt[6]) {
+            EXPECT_EQ(w.cameraMode, CAMERA_RIDE);
+        }
     }
     for (int act = 1; act < kActCount; ++act) {
         EXPECT_NEAR(enteredAt[act], 480 * act + 1, 1) << "act " << act;

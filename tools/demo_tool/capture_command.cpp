@@ -18,6 +18,7 @@
 #include <png.h>
 
 #include <algorithm>
+#include <cctype>
 #include <chrono>
 #include <cmath>
 #include <cstdio>
@@ -118,12 +119,16 @@ uint32_t virtualKeyNamed(const std::string& name) {
     return 0;
 }
 
-bool parseKeyScript(const std::string& script, std::vector<KeyEvent>& events, std::string& error) {
+bool parseKeyScript(const std::string& script, int lastFrame, std::vector<KeyEvent>& events, std::string& error) {
     for (const std::string& item : split(script, ',')) {
         std::vector<std::string> fields = split(item, ':');
         KeyEvent event;
         if (fields.size() != 3 || !parseInt(fields[0], event.frame) || event.frame < 1) {
             error = "bad key event '" + item + "' (expected FRAME:KEY:down|up)";
+            return false;
+        }
+        if (event.frame > lastFrame) {
+            error = "key event '" + item + "' comes after the last frame";
             return false;
         }
         event.virtualKey = virtualKeyNamed(fields[1]);
@@ -203,18 +208,39 @@ void drawLabel(FT_Face face, const std::string& text, int x, int baseline, int w
     }
 }
 
-// The frames in a grid, each above a strip that names its frame and act.
+// A sheet lays the frames out in a square-ish grid, each under a strip that
+// names its frame and act.
+struct SheetLayout {
+    int columns, rows, labelPixels, stripHeight, gap, cellHeight, width, height;
+};
+
+SheetLayout sheetLayout(int count, int frameWidth, int frameHeight) {
+    SheetLayout layout;
+    layout.columns = std::max(1, (int)std::ceil(std::sqrt((double)count)));
+    layout.rows = std::max(1, (count + layout.columns - 1) / layout.columns);
+    layout.labelPixels = std::clamp(frameHeight / 16, 10, 40);
+    layout.stripHeight = layout.labelPixels * 3 / 2;
+    layout.gap = 2;
+    layout.cellHeight = frameHeight + layout.stripHeight;
+    layout.width = layout.columns * frameWidth + (layout.columns - 1) * layout.gap;
+    layout.height = layout.rows * layout.cellHeight + (layout.rows - 1) * layout.gap;
+    return layout;
+}
+
+// The sheet's pixels plus the frames kept for it.
+double sheetBytes(int count, int frameWidth, int frameHeight) {
+    const SheetLayout layout = sheetLayout(count, frameWidth, frameHeight);
+    return 4.0 * ((double)layout.width * layout.height + (double)count * frameWidth * frameHeight);
+}
+constexpr double kMaxSheetBytes = 2.0 * 1024 * 1024 * 1024;
+
 bool writeSheet(const std::string& path, const std::vector<CapturedFrame>& frames, int width, int height,
                 std::string& error) {
     const int count = (int)frames.size();
-    const int columns = (int)std::ceil(std::sqrt((double)count));
-    const int rows = (count + columns - 1) / columns;
-    const int labelPixels = std::clamp(height / 16, 10, 40);
-    const int stripHeight = labelPixels * 3 / 2;
-    const int gap = 2;
-    const int cellHeight = height + stripHeight;
-    const int sheetWidth = columns * width + (columns - 1) * gap;
-    const int sheetHeight = rows * cellHeight + (rows - 1) * gap;
+    const SheetLayout layout = sheetLayout(count, width, height);
+    const int columns = layout.columns, labelPixels = layout.labelPixels, stripHeight = layout.stripHeight;
+    const int gap = layout.gap, cellHeight = layout.cellHeight;
+    const int sheetWidth = layout.width, sheetHeight = layout.height;
     std::vector<unsigned char> sheet((size_t)sheetWidth * sheetHeight * 4, 0);
     for (size_t i = 3; i < sheet.size(); i += 4) sheet[i] = 255;
 
@@ -326,9 +352,12 @@ int captureCommand(int argc, char** argv) {
         chosen.push_back(frames);
     }
 
+    if (!sheetPath.empty() && sheetBytes((int)chosen.size(), width, height) > kMaxSheetBytes)
+        return fail("too many or too large frames for one sheet");
+
     std::vector<KeyEvent> keyEvents;
     std::string error;
-    if (!keyScript.empty() && !parseKeyScript(keyScript, keyEvents, error)) return fail(error);
+    if (!keyScript.empty() && !parseKeyScript(keyScript, frames, keyEvents, error)) return fail(error);
 
     // The renderer's start-up ends the process when a shader does not build:
     // say why before that can happen.
@@ -345,7 +374,7 @@ int captureCommand(int argc, char** argv) {
     useOffscreenVideo(width, height);
     setSoundEnabled(false);
     int exitCode = 0;
-    if (!startUp(&exitCode)) return exitCode != 0 ? fail("the demo could not start") : 0;
+    if (!startUp(&exitCode)) return fail("the demo's start-up failed or quit before the first frame");
 
     std::vector<double> updateMs, renderMs, readbackMs;
     std::vector<CapturedFrame> sheetFrames;

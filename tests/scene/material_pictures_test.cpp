@@ -39,16 +39,16 @@ void writeModel(const std::string& path, const std::string& picture) {
 
 const Image& pictureOf(const Mesh* mesh) { return *mesh->part->material->textures[0]->image; }
 
-class ModelPictures : public GlTest {
+class MaterialPictures : public GlTest {
 protected:
     void SetUp() override {
         GlTest::SetUp();
-        releaseModelPictures();
+        releaseMaterialPictures();
         modelPath = dir.file("model.bin");
         picturePath = dir.write("picture.tga", tgaRow(3, 10, 20, 30, 40));
         writeModel(modelPath, picturePath);
     }
-    void TearDown() override { releaseModelPictures(); }
+    void TearDown() override { releaseMaterialPictures(); }
 
     ScratchDir dir;
     std::string modelPath, picturePath;
@@ -56,7 +56,7 @@ protected:
 
 }  // namespace
 
-TEST_F(ModelPictures, MaterialsNamingOneFileGetEqualPixelsOfTheirOwn) {
+TEST_F(MaterialPictures, MaterialsNamingOneFileGetEqualPixelsOfTheirOwn) {
     MODEL3D first, second;
     ASSERT_TRUE(loadModel(&first, modelPath.c_str()));
     ASSERT_TRUE(loadModel(&second, modelPath.c_str()));
@@ -67,11 +67,13 @@ TEST_F(ModelPictures, MaterialsNamingOneFileGetEqualPixelsOfTheirOwn) {
         ASSERT_EQ(1, image.height);
         ASSERT_EQ(12, image.byteSize);
         EXPECT_EQ(0, std::memcmp(image.pixels, pictureOf(meshes[0]).pixels, 12));
-        if (mesh != meshes[0]) EXPECT_NE(image.pixels, pictureOf(meshes[0]).pixels);
+        if (mesh != meshes[0]) {
+            EXPECT_NE(image.pixels, pictureOf(meshes[0]).pixels);
+        }
     }
 }
 
-TEST_F(ModelPictures, ChangedOrRemovedFilesAreReadAgain) {
+TEST_F(MaterialPictures, ChangedOrRemovedFilesAreReadAgain) {
     MODEL3D before, changed, removed;
     ASSERT_TRUE(loadModel(&before, modelPath.c_str()));
 

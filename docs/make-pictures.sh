@@ -1,0 +1,26 @@
+#!/usr/bin/env bash
+# Remakes the README's pictures with demo-tool: the nine acts (one frame from
+# the middle of each) and a contact sheet of the fifteen models. Needs a
+# built tree (BIN, default build/bin), data/ and ImageMagick; run from anywhere.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+bin=${BIN:-build/bin}
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+
+"$bin/demo-tool" capture --out "$work/acts" --frames 4080 --at 240,720,1200,1680,2160,2640,3120,3600,4080 \
+    --size 320x180 --fast-forward --sheet "$work/acts.png" > /dev/null
+# 256 colours keep the pictures small.
+convert "$work/acts.png" -colors 256 PNG8:docs/acts.png
+
+models=(Tree Pine DeadTree SnowTree SnowPine PlantsA RockA RockB RockC
+        RockADessert RockBDessert RockCDessert RockASnow RockBSnow RockCSnow)
+files=()
+for model in "${models[@]}"; do
+    "$bin/demo-tool" thumbnail "data/Ultimate Models/$model.bin" --out "$work/$model.png" --size 128x128
+    files+=("$work/$model.png")
+done
+montage "${files[@]}" -set label '%t' -geometry +2+2 -tile 5x -background '#202020' -fill white \
+    -pointsize 12 "$work/models.png"
+convert "$work/models.png" -colors 256 PNG8:docs/models.png
+ls -l docs/*.png
