@@ -87,6 +87,8 @@ bool demoStartup() {
     w.terrainModel->scale = {1.0f, 1.0f, 1.0f};
     w.terrainModel->cullMode = 2;
 
+    releaseMaterialPictures();  // every model and landscape picture is loaded by now
+
     for (int i = 0; i < kFlyerCount; ++i) w.flyers[i] = w.scene->createModel();
 
     Engine* e = engine();

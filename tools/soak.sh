@@ -7,8 +7,9 @@
 #   2. the sanitizer build (build-asan/): any AddressSanitizer, leak or
 #      undefined-behaviour report fails the run.
 #
-#   tools/soak.sh [frames]        SOAK_SIZE=WxH (default 96x54), SOAK_EVERY=K (default 1000)
-#                                 SOAK_PHASES="rss asan" (default both)
+#   tools/soak.sh [frames]   SOAK_SIZE=WxH (default 96x54), SOAK_EVERY=K (default 1000),
+#                            SOAK_PHASES="rss asan" (default both), SOAK_BUILD=folder of
+#                            the normal build (default build, made by tools/build.sh)
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -57,9 +58,14 @@ run_capture() {
 status=0
 
 if [[ " $phases " == *" rss "* ]]; then
-    tools/build.sh > /dev/null
+    normal_build=${SOAK_BUILD:-build}
+    if [ "$normal_build" = build ]; then
+        tools/build.sh > /dev/null
+    else
+        cmake --build "$normal_build" -j "$(nproc)" --target demo-tool > /dev/null
+    fi
     echo "soak (normal build): $frames frames at $size, resident memory every $every frames"
-    run_capture build/bin/demo-tool > "$out/rss.txt" || { cat "$out/stderr.txt"; echo "capture failed"; exit 1; }
+    run_capture "$normal_build/bin/demo-tool" > "$out/rss.txt" || { cat "$out/stderr.txt"; echo "capture failed"; exit 1; }
     awk -v settled="$settled_frame" -v slack="$slack_kb" '
         { printf "  frame %6d  %8.1f MB\n", $1, $2 / 1024 }
         $1 >= settled && base == "" { base = $2 }

@@ -12,13 +12,17 @@
 
 static void printFloat(float value) { std::printf("%.9g", static_cast<double>(value)); }
 
+// `, "name": value` (without the comma for the first field of an object).
+static void printField(const char* name, float value, bool first = false) {
+    std::printf("%s\"%s\": ", first ? "" : ", ", name);
+    printFloat(value);
+}
+
 static void printSurface(const char* name, const Heightfield& h, bool withHeights) {
-    std::printf("\"%s\": {\"minHeight\": ", name);
-    printFloat(h.minHeight);
-    std::printf(", \"maxHeight\": ");
-    printFloat(h.maxHeight);
-    std::printf(", \"range\": ");
-    printFloat(h.range);
+    std::printf("\"%s\": {", name);
+    printField("minHeight", h.minHeight, true);
+    printField("maxHeight", h.maxHeight);
+    printField("range", h.range);
     if (withHeights) {
         std::printf(", \"heights\": [");
         for (int i = 0; i < kGridPoints; ++i) {
@@ -34,20 +38,14 @@ static void printInstances(const char* name, const std::vector<ScatterInstance>&
     std::printf("\"%s\": [", name);
     for (size_t i = 0; i < instances.size(); ++i) {
         const ScatterInstance& s = instances[i];
-        std::printf("%s{\"templateIndex\": %d, \"x\": ", i ? ", " : "", s.templateIndex);
-        printFloat(s.x);
-        std::printf(", \"y\": ");
-        printFloat(s.y);
-        std::printf(", \"z\": ");
-        printFloat(s.z);
-        std::printf(", \"rotationY\": ");
-        printFloat(s.rotationY);
-        std::printf(", \"scaleX\": ");
-        printFloat(s.scaleX);
-        std::printf(", \"scaleY\": ");
-        printFloat(s.scaleY);
-        std::printf(", \"scaleZ\": ");
-        printFloat(s.scaleZ);
+        std::printf("%s{\"templateIndex\": %d", i ? ", " : "", s.templateIndex);
+        printField("x", s.x);
+        printField("y", s.y);
+        printField("z", s.z);
+        printField("rotationY", s.rotationY);
+        printField("scaleX", s.scaleX);
+        printField("scaleY", s.scaleY);
+        printField("scaleZ", s.scaleZ);
         std::printf("}");
     }
     std::printf("]");
@@ -99,14 +97,14 @@ int worldCommand(int argc, char** argv) {
     std::printf(", \"flightPaths\": [");
     for (size_t i = 0; i < w.flightPaths.size(); ++i) {
         const FlightPath& f = w.flightPaths[i];
-        const float values[7] = {f.phase, f.speed, f.radius, f.bobAmplitude, f.centreX, f.baseY, f.centreZ};
-        static const char* const kNames[7] = {"phase", "speed", "radius", "bobAmplitude",
-                                              "centreX", "baseY", "centreZ"};
         std::printf("%s{", i ? ", " : "");
-        for (int k = 0; k < 7; ++k) {
-            std::printf("%s\"%s\": ", k ? ", " : "", kNames[k]);
-            printFloat(values[k]);
-        }
+        printField("phase", f.phase, true);
+        printField("speed", f.speed);
+        printField("radius", f.radius);
+        printField("bobAmplitude", f.bobAmplitude);
+        printField("centreX", f.centreX);
+        printField("baseY", f.baseY);
+        printField("centreZ", f.centreZ);
         std::printf("}");
     }
     std::printf("], ");
