@@ -32,6 +32,10 @@ constexpr uint32_t kMaxUvSets = 2;
 constexpr uint32_t kMaxTriangles = 0x7FFFFFFFu / 6;
 constexpr uint32_t kMaxVertices = 0x7FFFFFFFu / 76;
 
+// Far above any real model (the demo's largest is half a megabyte), far below
+// what would exhaust memory once parsed.
+constexpr long kMaxFileBytes = 256L << 20;
+
 // Smallest possible encodings, used to check counts against the bytes left.
 constexpr uint64_t kMinNodeBytes = 4 + 64 + 4 + 4 + 4 + 4 + 4;  // no joints, triangles, vertices, materials, children
 constexpr uint64_t kMinJointRecordBytes = 4 + 4 + 4;             // index, parent, childCount
@@ -217,7 +221,9 @@ static bool readFileBytes(const char* path, std::vector<unsigned char>& bytes, s
     }
     bool ok = fseek(file, 0, SEEK_END) == 0;
     long size = ok ? ftell(file) : -1;
-    ok = size >= 0 && fseek(file, 0, SEEK_SET) == 0;
+    // A folder opens too and reports an absurd size; a hostile file may be
+    // huge. Neither is read into memory.
+    ok = size >= 0 && size <= kMaxFileBytes && fseek(file, 0, SEEK_SET) == 0;
     if (ok) {
         bytes.resize((size_t)size);
         ok = fread(bytes.data(), 1, bytes.size(), file) == bytes.size();

@@ -1,7 +1,14 @@
 #!/usr/bin/env bash
-# Sets up, builds and runs the whole test suite through CTest.
+# Sets up, builds and runs the whole test suite through CTest; then the same
+# suite built with AddressSanitizer and UndefinedBehaviorSanitizer (clang,
+# build-asan/), and each fuzz harness for a minute (FUZZ_SECONDS overrides;
+# 0 skips the fuzzing).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 tools/setup.sh
 tools/build.sh
 ctest --test-dir build --output-on-failure -j "$(nproc)"
+tools/sanitize-tests.sh
+if [ "${FUZZ_SECONDS:-60}" != 0 ]; then
+    tools/fuzz.sh
+fi

@@ -113,11 +113,12 @@ protected:
     ScratchDir dir_;
 };
 
-// With intact data every template loads, both sky pictures decode and act 5
-// reads the terrain from the repository's absence of "a.raw" (basins).
+// With intact data every template loads, both sky pictures decode and act 5,
+// finding no "a.raw", shapes the terrain with noise and basins.
 TEST_F(DemoWithBadData, IntactDataLoadsEverything) {
     EXPECT_EXIT(runDemoIn(dir_.path()), ::testing::ExitedWithCode(0),
-                "templates with meshes 15, day sky width [1-9][0-9]*, night sky width [1-9]");
+                "templates with meshes 15, day sky width [1-9][0-9]*, night sky width [1-9][0-9]*, act 5 terrain "
+                "range [1-9]");
 }
 
 TEST_F(DemoWithBadData, NoDataFolderRunsWithEmptyModelsAndPictures) {
@@ -144,6 +145,18 @@ TEST_F(DemoWithBadData, CorruptPicturesDecodeToNothing) {
     replaceFile(dir_, "data/bark.png", fileBytes("data/bark.png").substr(0, 40));
     EXPECT_EXIT(runDemoIn(dir_.path()), ::testing::ExitedWithCode(0),
                 "templates with meshes 15, day sky width 0, night sky width 0");
+}
+
+// Folders where files should be: they open like files but hold no bytes.
+TEST_F(DemoWithBadData, FoldersInPlaceOfFilesReadAsMissing) {
+    for (const char* name : {"data/Ultimate Models/Pine.bin", "data/dia.png", "data/bark.png", "data/arial.ttf",
+                             "data/fiesta2018.wav"}) {
+        fs::remove(dir_.file(name));
+        fs::create_directories(dir_.file(name));
+    }
+    fs::create_directories(dir_.file("a.raw"));
+    EXPECT_EXIT(runDemoIn(dir_.path()), ::testing::ExitedWithCode(0),
+                "templates with meshes 14, day sky width 0, night sky width [1-9]");
 }
 
 // An empty "a.raw" gives a flat terrain in act 5: every point past the end of
