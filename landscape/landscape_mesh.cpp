@@ -18,17 +18,6 @@ constexpr int kCells = kGridSize - 1;
 constexpr int kIndexCount = kCells * kCells * 6;
 constexpr float kGridStep = 0.003937008f;  // 1/254 in single precision
 
-static int createBuffer(unsigned target, int bytes) {
-    GLuint name = 0;
-    glGenBuffers(1, &name);
-    if (target == GL_ARRAY_BUFFER)
-        bindArrayBuffer(name);
-    else
-        bindElementBuffer(name);
-    glBufferData(target, bytes, nullptr, GL_STATIC_DRAW);
-    return (int)name;
-}
-
 // Cell (r, c) with a = r * 255 + c: triangles (a+255, a+1, a) and (a+255, a+256, a+1).
 static void writeGridIndices(uint16_t* out) {
     for (int r = 0; r < kCells; ++r) {

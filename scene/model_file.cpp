@@ -426,17 +426,6 @@ bool writeModelFile(const char* path, const ModelFileData& data, std::string* er
 
 // ---- building a MODEL3D ----------------------------------------------------
 
-static int createBuffer(unsigned target, int bytes) {
-    GLuint name = 0;
-    glGenBuffers(1, &name);
-    if (target == GL_ARRAY_BUFFER)
-        bindArrayBuffer(name);
-    else
-        bindElementBuffer(name);
-    glBufferData(target, bytes, nullptr, GL_STATIC_DRAW);
-    return (int)name;
-}
-
 // The demo's materials share a few pictures (every rock reads the same rock
 // texture, both landscape meshes the same ground), so the last pictures
 // decoded for materials are kept and copied for the next material that names
