@@ -20,13 +20,7 @@ class MeshDrawTest : public GlTest {
 protected:
     void SetUp() override {
         GlTest::SetUp();
-        static Engine record;
-        if (!engine()) {
-            record.width = 64;
-            record.height = 64;
-            setEngine(&record);
-            renderInit();
-        }
+        ensureTestRenderer();
         shaderCatalogue().current = nullptr;
         modelStack()->loadIdentity();
     }

@@ -131,13 +131,7 @@ class RenderFrameTest : public GlTest {
 protected:
     void SetUp() override {
         GlTest::SetUp();
-        static Engine record;
-        if (!engine()) {
-            record.width = 64;
-            record.height = 64;
-            setEngine(&record);
-            renderInit();
-        }
+        ensureTestRenderer();
     }
 };
 

@@ -1,5 +1,8 @@
 #include "tests/support/gl_test_context.h"
 
+#include "app/engine.h"
+#include "render/renderer.h"
+
 #include <GL/glew.h>
 #include <SDL2/SDL.h>
 
@@ -50,4 +53,13 @@ void readPixel(int x, int y, unsigned char rgba[4]) {
 void GlTest::SetUp() {
     const char* error = nullptr;
     ASSERT_TRUE(ensureTestGlContext(64, 64, &error)) << error;
+}
+
+void ensureTestRenderer() {
+    static Engine record;
+    if (engine()) return;
+    record.width = 64;
+    record.height = 64;
+    setEngine(&record);
+    renderInit();
 }

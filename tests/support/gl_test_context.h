@@ -11,6 +11,10 @@ bool ensureTestGlContext(int width = 64, int height = 64, const char** error = n
 // Reads one RGBA pixel of the current framebuffer (origin bottom-left).
 void readPixel(int x, int y, unsigned char rgba[4]);
 
+// Once per process: an Engine record of 64 x 64 and the renderer's start-up
+// (shader catalogue, model stack, default camera) on the test context.
+void ensureTestRenderer();
+
 // Base fixture for tests that need OpenGL: makes the context current, fails
 // the test clearly when none can be made.
 class GlTest : public ::testing::Test {
