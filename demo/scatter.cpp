@@ -13,7 +13,8 @@ static float draw(float scale) { return static_cast<float>(nextRandom()) * scale
 int climateAt(const DemoWorld& world, float y) {
     const float t = (y - world.waterLevel) /
                     (world.terrain.maxHeight * world.terrain.heightScale - world.waterLevel);
-    const bool odd = (static_cast<int64_t>(y) % 2) != 0;
+    // Only a finite y within int64 range converts; any other is taken as even.
+    const bool odd = std::fabs(y) < 9.2e18f && (static_cast<int64_t>(y) % 2) != 0;
     if (t > 0.4f) return 2;
     if (t > 0.2f) return odd ? 2 : 1;
     if (t > 0.1f) return odd ? 1 : 0;

@@ -23,26 +23,33 @@ protected:
 }  // namespace
 
 TEST_F(CaptureTool, RejectsBadArgumentsBeforeStarting) {
-    const char* bad[] = {
-        "--frames 0",
-        "--frames 2 --at 3",           // beyond the run
-        "--frames 2 --at 0",           // frames count from 1
-        "--frames 2 --at 1,x",
-        "--frames 4 --at 2 --every 2",
-        "--frames 2 --size 10",
-        "--frames 2 --keys 1:F13:down",
-        "--frames 2 --keys 1:Q:pressed",
-        "--frames 2 --keys Q:down",
-        "--frames 2 --keys 3:Q:down",  // after the last frame
-        "--frames 2 --colour red",
-        "--frames",
+    // Numeric options exit with 2, the others with 1.
+    const struct {
+        const char* arguments;
+        int exitCode;
+    } bad[] = {
+        {"--frames 0", 2},
+        {"--frames 2 --at 3", 2},  // beyond the run
+        {"--frames 2 --at 0", 2},  // frames count from 1
+        {"--frames 2 --at 1,x", 2},
+        {"--frames 4 --at 2 --every 2", 1},
+        {"--frames 2 --size 10", 2},
+        {"--frames 2 --size 99999999999x2", 2},
+        {"--frames 2 --every 1e3", 2},
+        {"--frames 2 --keys 1:F13:down", 1},
+        {"--frames 2 --keys 1:Q:pressed", 1},
+        {"--frames 2 --keys Q:down", 1},
+        {"--frames 2 --keys 3:Q:down", 1},  // after the last frame
+        {"--frames 2 --colour red", 1},
+        {"--frames", 2},
     };
-    for (const char* arguments : bad) {
-        ToolRun run = capture(arguments);
-        EXPECT_EQ(run.exitCode, 1) << arguments;
-        EXPECT_NE(run.errors.find("demo-tool capture: "), std::string::npos) << arguments;
-        EXPECT_EQ(run.output, "") << arguments;
+    for (const auto& item : bad) {
+        ToolRun run = capture(item.arguments);
+        EXPECT_EQ(run.exitCode, item.exitCode) << item.arguments;
+        EXPECT_NE(run.errors.find("demo-tool capture: "), std::string::npos) << item.arguments;
+        EXPECT_EQ(run.output, "") << item.arguments;
     }
+    EXPECT_NE(capture("--size").errors.find("--size needs a size"), std::string::npos);
     ToolRun run = runCapture("--frames 2", scratch.file("errors.txt"));
     EXPECT_EQ(run.exitCode, 1) << "--out is required";
 }

@@ -34,6 +34,7 @@
 #include "platform/messages.h"
 #include "platform/sound.h"
 #include "platform/window.h"
+#include "tools/demo_tool/options.h"
 
 namespace {
 const char kUsage[] =
@@ -75,12 +76,6 @@ bool parseInt(const std::string& text, int& value) {
         if (c < '0' || c > '9') return false;
     value = std::atoi(text.c_str());
     return true;
-}
-
-bool parseSize(const char* text, int& width, int& height) {
-    char tail = 0;
-    if (std::sscanf(text, "%dx%d%c", &width, &height, &tail) != 2) return false;
-    return width > 0 && height > 0 && width <= 8192 && height <= 8192;
 }
 
 std::vector<std::string> split(const std::string& text, char separator) {
@@ -310,20 +305,24 @@ int captureCommand(int argc, char** argv) {
             fastForward = true;
             continue;
         }
-        const char* value = i + 1 < argc ? argv[i + 1] : nullptr;
+        const char* value = i + 1 < argc ? argv[++i] : nullptr;
+        if (option == "--frames") {
+            if (!readIntOption("capture", "--frames", value, 1, kMaxFrames, frames)) return kBadOptionExit;
+            continue;
+        }
+        if (option == "--every") {
+            if (!readIntOption("capture", "--every", value, 1, kMaxFrames, every)) return kBadOptionExit;
+            continue;
+        }
+        if (option == "--size") {
+            if (!readSizeOption("capture", "--size", value, width, height)) return kBadOptionExit;
+            continue;
+        }
         if (!value) return fail("missing value after " + option + "\n" + kUsage);
-        ++i;
         if (option == "--out") {
             outDirectory = value;
-        } else if (option == "--frames") {
-            if (!parseInt(value, frames) || frames < 1 || frames > kMaxFrames)
-                return fail(std::string("bad frame count '") + value + "'");
         } else if (option == "--at") {
             atList = value;
-        } else if (option == "--every") {
-            if (!parseInt(value, every) || every < 1) return fail(std::string("bad --every '") + value + "'");
-        } else if (option == "--size") {
-            if (!parseSize(value, width, height)) return fail(std::string("bad size '") + value + "'");
         } else if (option == "--keys") {
             keyScript = value;
         } else if (option == "--sheet") {
@@ -340,8 +339,7 @@ int captureCommand(int argc, char** argv) {
     if (!atList.empty()) {
         for (const std::string& item : split(atList, ',')) {
             int frame = 0;
-            if (!parseInt(item, frame) || frame < 1 || frame > frames)
-                return fail("bad frame '" + item + "' in --at (frames are 1 to " + std::to_string(frames) + ")");
+            if (!readIntOption("capture", "--at", item.c_str(), 1, frames, frame)) return kBadOptionExit;
             chosen.push_back(frame);
         }
         std::sort(chosen.begin(), chosen.end());

@@ -24,6 +24,7 @@
 #include "scene/model.h"
 #include "scene/model_file.h"
 #include "tools/demo_tool/offscreen_context.h"
+#include "tools/demo_tool/options.h"
 
 struct Box {
     float min[3] = {1e30f, 1e30f, 1e30f};
@@ -50,12 +51,6 @@ static void addModelBounds(const MODEL3D* model, Box& box) {
     }
     for (const ACTOR* child = model->children; child; child = child->next)
         addModelBounds(static_cast<const MODEL3D*>(child), box);
-}
-
-static bool parseSize(const char* text, int& width, int& height) {
-    char tail = 0;
-    if (std::sscanf(text, "%dx%d%c", &width, &height, &tail) != 2) return false;
-    return width > 0 && height > 0 && width <= 8192 && height <= 8192;
 }
 
 // Bottom-up GL rows are written top-down through a negative stride.
@@ -86,8 +81,9 @@ int thumbnailCommand(int argc, char** argv) {
     for (int i = 0; i < argc; ++i) {
         if (std::strcmp(argv[i], "--out") == 0 && i + 1 < argc) {
             outPath = argv[++i];
-        } else if (std::strcmp(argv[i], "--size") == 0 && i + 1 < argc) {
-            if (!parseSize(argv[++i], width, height)) return fail(std::string("bad size '") + argv[i] + "'");
+        } else if (std::strcmp(argv[i], "--size") == 0) {
+            const char* value = i + 1 < argc ? argv[++i] : nullptr;
+            if (!readSizeOption("thumbnail", "--size", value, width, height)) return kBadOptionExit;
         } else if (!modelPath && argv[i][0] != '-') {
             modelPath = argv[i];
         } else {

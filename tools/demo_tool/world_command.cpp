@@ -3,12 +3,17 @@
 // and prints the result as one JSON object. Floats carry 9 significant
 // digits so they read back to the same values.
 #include <cstdio>
-#include <cstdlib>
 #include <cstring>
 #include <vector>
 
 #include "demo/demo_world.h"
 #include "demo/scatter.h"
+#include "tools/demo_tool/options.h"
+
+// Bounds that keep every printed value finite (the terrain's heights lie
+// within about ten units before scaling).
+constexpr float kMaxWaterLevel = 1e6f;
+constexpr float kMaxHeightScale = 1e4f;
 
 static void printFloat(float value) { std::printf("%.9g", static_cast<double>(value)); }
 
@@ -51,12 +56,6 @@ static void printInstances(const char* name, const std::vector<ScatterInstance>&
     std::printf("]");
 }
 
-static bool parseFloat(const char* text, float& out) {
-    char* end = nullptr;
-    out = std::strtof(text, &end);
-    return end != text && *end == '\0';
-}
-
 int worldCommand(int argc, char** argv) {
     float waterLevel = 0.0f;
     float heightScale = 40.0f;
@@ -68,16 +67,14 @@ int worldCommand(int argc, char** argv) {
             useRaw = true;
         } else if (std::strcmp(arg, "--heights") == 0) {
             withHeights = true;
-        } else if (std::strcmp(arg, "--water-level") == 0 && i + 1 < argc) {
-            if (!parseFloat(argv[++i], waterLevel)) {
-                std::fprintf(stderr, "demo-tool world: --water-level needs a number\n");
-                return 1;
-            }
-        } else if (std::strcmp(arg, "--height-scale") == 0 && i + 1 < argc) {
-            if (!parseFloat(argv[++i], heightScale)) {
-                std::fprintf(stderr, "demo-tool world: --height-scale needs a number\n");
-                return 1;
-            }
+        } else if (std::strcmp(arg, "--water-level") == 0) {
+            const char* value = i + 1 < argc ? argv[++i] : nullptr;
+            if (!readFloatOption("world", arg, value, -kMaxWaterLevel, kMaxWaterLevel, waterLevel))
+                return kBadOptionExit;
+        } else if (std::strcmp(arg, "--height-scale") == 0) {
+            const char* value = i + 1 < argc ? argv[++i] : nullptr;
+            if (!readFloatOption("world", arg, value, -kMaxHeightScale, kMaxHeightScale, heightScale))
+                return kBadOptionExit;
         } else {
             std::fprintf(stderr, "demo-tool world: unknown argument '%s'\n", arg);
             return 1;
