@@ -147,10 +147,11 @@ uint32_t virtualKeyFromSdl(int32_t sdlKeycode) {
     case SDLK_KP_ENTER: return VK_RETURN;
     case SDLK_ESCAPE: return VK_ESCAPE;
     case SDLK_SPACE: return VK_SPACE;
+    // Windows reports either key of a pair by the shared code in WM_KEYDOWN.
     case SDLK_LCTRL:
     case SDLK_RCTRL: return VK_CONTROL;
-    case SDLK_LSHIFT: return VK_LSHIFT;
-    case SDLK_RSHIFT: return VK_RSHIFT;
+    case SDLK_LSHIFT:
+    case SDLK_RSHIFT: return VK_SHIFT;
     case SDLK_LEFT: return VK_LEFT;
     case SDLK_UP: return VK_UP;
     case SDLK_RIGHT: return VK_RIGHT;

@@ -24,6 +24,11 @@ VideoState& video() {
     static VideoState state;
     return state;
 }
+
+// SDL's "offscreen" and "dummy" video drivers put nothing in front of a person.
+bool driverShowsWindows(const char* driver) {
+    return driver && SDL_strcmp(driver, "offscreen") != 0 && SDL_strcmp(driver, "dummy") != 0;
+}
 }  // namespace
 
 void useOffscreenVideo(int width, int height) {
@@ -40,8 +45,15 @@ bool startVideo() {
     VideoState& state = video();
     if (state.started) return true;
     SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");  // see registerWindowProcedure
-    state.started = SDL_InitSubSystem(SDL_INIT_VIDEO) == 0;
-    return state.started;
+    if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) return false;
+    // Without X or Wayland SDL falls back to drivers that show nothing; the
+    // demo's window would then run unseen, beyond the reach of Escape.
+    if (!state.offscreen && !driverShowsWindows(SDL_GetCurrentVideoDriver())) {
+        SDL_QuitSubSystem(SDL_INIT_VIDEO);
+        return false;
+    }
+    state.started = true;
+    return true;
 }
 
 bool desktopWorkArea(PlatformRect* area) {

@@ -18,7 +18,8 @@ struct PlatformRect {
 void useOffscreenVideo(int width, int height);
 bool offscreenVideo();
 
-// Starts the video driver (once). False when no display can be opened.
+// Starts the video driver (once). False when no display can be opened, or,
+// outside offscreen mode, when the only driver left shows nothing.
 bool startVideo();
 
 // The usable desktop area of the first display (screen minus panels).

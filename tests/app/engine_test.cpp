@@ -1,3 +1,4 @@
+#include <SDL2/SDL.h>
 #include <gtest/gtest.h>
 
 #include "app/engine.h"
@@ -78,6 +79,19 @@ TEST(EngineLifecycle, StartUpEscapeAndClose) {
     pumpFrame();
     EXPECT_FALSE(keyboardState()->held[KEY_Q]);
     EXPECT_FALSE(keyboardState()->pressed[KEY_Q]);
+
+    // Right Shift from the keyboard holds Shift, as either Shift key does.
+    SDL_Event shift{};
+    shift.type = SDL_KEYDOWN;
+    shift.key.keysym.sym = SDLK_RSHIFT;
+    SDL_PushEvent(&shift);
+    pumpFrame();
+    EXPECT_TRUE(keyboardState()->held[KEY_SHIFT]);
+    EXPECT_FALSE(keyboardState()->held[KEY_RIGHT_SHIFT]);
+    shift.type = SDL_KEYUP;
+    SDL_PushEvent(&shift);
+    pumpFrame();
+    EXPECT_FALSE(keyboardState()->held[KEY_SHIFT]);
 
     // Escape ends the iteration before the update: nothing counted or drawn.
     int updates = frameCounters().updatesDone, frames = frameCounters().framesDrawn;

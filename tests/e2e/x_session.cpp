@@ -83,9 +83,9 @@ DemoProcess::DemoProcess(const std::string& display, const std::string& stderrPa
     else
         setenv("DISPLAY", display.c_str(), 1);
     unsetenv("WAYLAND_DISPLAY");
-    // Only X: no console (KMS) fallback when there is no display. Sound goes
-    // to SDL's silent driver.
-    setenv("SDL_VIDEODRIVER", "x11", 1);
+    // SDL picks its video driver as it does for a user; sound goes to SDL's
+    // silent driver.
+    unsetenv("SDL_VIDEODRIVER");
     setenv("SDL_AUDIODRIVER", "dummy", 1);
     redirect(0, "/dev/null", 0);
     redirect(1, "/dev/null", 1);

@@ -48,8 +48,8 @@ TEST(VirtualKeys, MapTheKeysTheEngineReads) {
     EXPECT_EQ(virtualKeyFromSdl(SDLK_SPACE), 32u);
     EXPECT_EQ(virtualKeyFromSdl(SDLK_LCTRL), 17u);
     EXPECT_EQ(virtualKeyFromSdl(SDLK_RCTRL), 17u);
-    EXPECT_EQ(virtualKeyFromSdl(SDLK_LSHIFT), 160u);
-    EXPECT_EQ(virtualKeyFromSdl(SDLK_RSHIFT), 161u);
+    EXPECT_EQ(virtualKeyFromSdl(SDLK_LSHIFT), 16u);
+    EXPECT_EQ(virtualKeyFromSdl(SDLK_RSHIFT), 16u);
     EXPECT_EQ(virtualKeyFromSdl(SDLK_LEFT), 37u);
     EXPECT_EQ(virtualKeyFromSdl(SDLK_UP), 38u);
     EXPECT_EQ(virtualKeyFromSdl(SDLK_RIGHT), 39u);
