@@ -56,7 +56,11 @@ Stopwatch startStopwatch() {
 
 uint64_t elapsedMilliseconds(const Stopwatch& stopwatch) {
     if (stopwatch.frequency == 0) return 0;  // never started
-    return (readCounter() - stopwatch.start + stopwatch.offset) * 1000 / stopwatch.frequency;
+    // Whole seconds and the remainder apart: ticks * 1000 would overflow after
+    // about 213 days on a 1 GHz counter.
+    const uint64_t ticks = readCounter() - stopwatch.start + stopwatch.offset;
+    const uint64_t f = stopwatch.frequency;
+    return ticks / f * 1000 + ticks % f * 1000 / f;
 }
 
 Stopwatch* inputStopwatch() { return g_inputStopwatch; }

@@ -46,8 +46,8 @@ struct Stopwatch {
 };
 // A stopwatch started now.
 Stopwatch startStopwatch();
-// (counter - start + offset) * 1000 / frequency in unsigned 64-bit arithmetic;
-// compare its low 32 bits as a signed value.
+// (counter - start + offset) * 1000 / frequency, exact in unsigned 64-bit
+// arithmetic for any reading.
 uint64_t elapsedMilliseconds(const Stopwatch& stopwatch);
 
 // The input stopwatch, created by the input start-up; null before.

@@ -9,7 +9,7 @@ namespace {
 KeyboardState* g_keyboard = nullptr;
 MouseState* g_mouse = nullptr;
 
-constexpr int32_t kMousePressGuardMilliseconds = 100;
+constexpr uint64_t kMousePressGuardMilliseconds = 100;
 
 // Shared by keys and buttons: counts the delay down, then fires every
 // interval + 1 frames. True in the frames in which it fires.
@@ -89,8 +89,8 @@ void beginKeyboardFrame(KeyboardState& keyboard) {
 void buttonDown(MouseState& mouse, const Stopwatch& inputClock, int button) {
     if (!validButton(button) || mouse.held[button]) return;
     // Ignores the click that may have launched the program.
-    if (static_cast<int32_t>(static_cast<uint32_t>(elapsedMilliseconds(inputClock))) < kMousePressGuardMilliseconds)
-        return;
+    // All 64 bits: the low 32 alone would read negative again after 24.9 days.
+    if (elapsedMilliseconds(inputClock) < kMousePressGuardMilliseconds) return;
     mouse.held[button] = 1;
     mouse.pressed[button] = 1;
     mouse.pressedOrRepeated[button] = 1;

@@ -42,9 +42,11 @@ void KEYFRAME_ANIMATION::allocateFrames(int count, int joints) {
 
 int KEYFRAME_ANIMATION::frameIndex() const {
     if (frameCount <= 0) return -1;
-    const int index = static_cast<int>(static_cast<float>(frameCount - 1) * position);
-    // The position stays in [0, 1) while advancing; clamp one set from outside.
-    if (index < 0) return 0;
-    if (index > frameCount - 1) return frameCount - 1;
-    return index;
+    const float last = static_cast<float>(frameCount - 1);
+    const float scaled = last * position;
+    // The position stays in [0, 1) while advancing; one set from outside is
+    // clamped before converting, so NaN and huge values cannot reach the cast.
+    if (!(scaled > 0.0f)) return 0;
+    if (scaled >= last) return frameCount - 1;
+    return static_cast<int>(scaled);
 }

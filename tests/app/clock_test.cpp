@@ -61,6 +61,13 @@ TEST(Stopwatch, MeasuresMillisecondsFromItsStart) {
     EXPECT_EQ(elapsedMilliseconds(stopwatch), 100u);
     stopwatch.offset = 3000;
     EXPECT_EQ(elapsedMilliseconds(stopwatch), 101u);
+
+    // A year on a 1 GHz counter: ticks * 1000 alone would overflow.
+    FakeCounter gigahertz(0, 1000000000);
+    Stopwatch longRun = startStopwatch();
+    const uint64_t yearSeconds = 365ull * 24 * 3600;
+    gigahertz.count += yearSeconds * 1000000000ull + 999999;  // just under one more millisecond
+    EXPECT_EQ(elapsedMilliseconds(longRun), yearSeconds * 1000);
 }
 
 TEST(Stopwatch, UnstartedStopwatchReadsZero) {

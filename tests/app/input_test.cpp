@@ -160,6 +160,12 @@ TEST(Mouse, PressesInTheFirst100MillisecondsAreIgnored) {
     EXPECT_TRUE(mouse.held[1]);
     EXPECT_TRUE(mouse.pressed[1]);
     EXPECT_EQ(mouse.lastButton, 1);
+
+    // After 2^31 ms (24.9 days) the low 32 bits read negative: presses still count.
+    buttonUp(mouse, 1);
+    counter.advanceMilliseconds(0x80000000ull);
+    buttonDown(mouse, inputClock, 1);
+    EXPECT_TRUE(mouse.held[1]);
 }
 
 TEST(Mouse, HeldButtonRepeatsLikeAKey) {

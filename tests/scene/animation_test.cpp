@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <cmath>
+
 #include "scene/animation.h"
 
 // One loop takes 240 advances of 1/240; the float sum of the steps can land a
@@ -85,6 +87,15 @@ TEST(Animation, FrameIndexRunsThroughAllButTheLastFrame) {
     EXPECT_EQ(seen[4], 0);
     clip.position = 1.0f;
     EXPECT_EQ(clip.frameIndex(), 4);
+    // Positions set from outside are clamped before they become an index.
+    for (float position : {1e30f, INFINITY}) {
+        clip.position = position;
+        EXPECT_EQ(clip.frameIndex(), 4) << position;
+    }
+    for (float position : {-1e30f, -INFINITY, NAN}) {
+        clip.position = position;
+        EXPECT_EQ(clip.frameIndex(), 0) << position;
+    }
 }
 
 TEST(Animation, SingleFrameClipAlwaysSelectsFrameZero) {
