@@ -162,6 +162,9 @@ void SPRITE3D::appendItems(Scene* target) {
     CAMERA3D* camera = currentCamera();
     MatrixStack* stack = modelStack();
     if (!camera || !stack || !target) return;
+    // On a full stack the push would be refused and the caller's own level
+    // multiplied onto and popped: skip the sprite instead.
+    if (stack->index + 1 >= stack->capacity) return;
     stack->push();
 
     Matrix4 local;

@@ -67,15 +67,19 @@ static void applyMaterialState(const Material* material, ShaderProgram* program,
     }
     applyDepthMode(material->depthMode);
 
-    // Unit i per slot; unit 0 is active again afterwards because every other
-    // texture bind in the engine happens there.
-    int textureCount = material->textureCount;
-    if (textureCount > kMaxTexturesPerMaterial) textureCount = kMaxTexturesPerMaterial;
-    if (!material->textures) textureCount = 0;
-    for (int i = 0; i < textureCount; ++i) {
+    // The filled slots go to units 0, 1, ... in order and only they are
+    // counted: an empty slot would leave the previous draw's texture on its
+    // unit for the shader to multiply in. Unit 0 is active again afterwards
+    // because every other texture bind in the engine happens there.
+    int slots = material->textureCount;
+    if (slots > kMaxTexturesPerMaterial) slots = kMaxTexturesPerMaterial;
+    if (!material->textures) slots = 0;
+    int textureCount = 0;
+    for (int i = 0; i < slots; ++i) {
         if (!material->textures[i]) continue;
-        glActiveTexture(GL_TEXTURE0 + i);
-        bindTexture(material->textures[i], i);
+        glActiveTexture(GL_TEXTURE0 + textureCount);
+        bindTexture(material->textures[i], textureCount);
+        ++textureCount;
     }
     if (textureCount > 0) glActiveTexture(GL_TEXTURE0);
 
@@ -107,7 +111,12 @@ void drawItem(const RenderItem& item) {
     if (mesh->skinned) {
         setJointAttribute(program->jointIndicesAttribute, offsetof(Vertex, jointSlots));
         setJointAttribute(program->jointWeightsAttribute, offsetof(Vertex, weights));
-        if (shaderSkinned && item.skeleton) uploadSkeleton(item.skeleton);
+        if (shaderSkinned && item.skeleton) {
+            // The map first: its name then keeps a place in the program's
+            // bounded uniform cache ahead of the 128 joint matrix names.
+            uploadMeshJoints(part, item.skeleton);
+            uploadSkeleton(item.skeleton);
+        }
     }
 
     // Whatever the material asked for, meshes draw with the item's culling and

@@ -149,6 +149,25 @@ TEST_F(SpriteTest, WithoutACameraNothingIsAppended) {
     setDefaultCamera(savedDefault);
 }
 
+TEST_F(SpriteTest, OnAFullStackNothingIsAppendedAndTheCallersLevelStays) {
+    MatrixStack* stack = modelStack();
+    const int depth = stack->index;
+    while (stack->index + 1 < stack->capacity) stack->push();
+    Matrix4 callers;
+    matrixTranslation(callers, 5.0f, 6.0f, 7.0f);
+    stack->load(callers);
+    SPRITE3D sprite;
+    sprite.position = Vector3{1.0f, 2.0f, 3.0f};
+    sprite.appendItems(&scene);
+    EXPECT_TRUE(scene.opaque.items.empty());
+    const int full = stack->index;
+    Matrix4 top;
+    stack->readTop(top);
+    while (stack->index > depth) stack->pop();
+    EXPECT_EQ(full, stack->capacity - 1);
+    for (int i = 0; i < 16; ++i) EXPECT_EQ(top.m[i], callers.m[i]);
+}
+
 TEST_F(SpriteTest, BillboardModesTurnTheQuad) {
     SPRITE3D sprite;
     Matrix4 expected;

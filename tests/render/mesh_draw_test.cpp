@@ -144,6 +144,21 @@ TEST_F(MeshDrawTest, TexturesGoToTheirUnitsAndPendingPixelsUploadOnce) {
     EXPECT_EQ(std::memcmp(stored, cyan, 4), 0);
 }
 
+TEST_F(MeshDrawTest, OnlyFilledTextureSlotsAreBoundAndCounted) {
+    TestMesh full(2), partial(2);
+    Texture* kept = partial.material()->textures[1];
+    destroyTexture(partial.material()->textures[0]);
+    delete partial.material()->textures[0];
+    partial.material()->textures[0] = nullptr;
+    drawItem(full.item);
+    drawItem(partial.item);
+    // The previous draw's second texture must not stay in play for this one.
+    GLint count = -1;
+    glGetUniformiv(partial.item.shader->programId, partial.item.shader->numTexturesLocation, &count);
+    EXPECT_EQ(count, 1);
+    EXPECT_EQ(glInteger(GL_TEXTURE_BINDING_2D), kept->glName);
+}
+
 TEST_F(MeshDrawTest, ConsecutiveItemsOfOneProgramActivateItOnce) {
     TestMesh a, b;
     g_useProgramCalls = 0;
