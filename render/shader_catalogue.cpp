@@ -244,6 +244,8 @@ void uploadMaterial(const Material* material, float itemAlpha) {
     glUniform2f(program->textureOffset1Location, material->textureOffset1[0], material->textureOffset1[1]);
 }
 
+constexpr int kMaxJointsUploaded = 64;  // NUMERO_MAXIMO_JOINTS_POR_ARMATURE
+
 static void uploadJointMatrix(ShaderProgram* program, const char* arrayName, int index, const Matrix4& matrix) {
     char name[64];
     std::snprintf(name, sizeof name, "%s[%lu]", arrayName, static_cast<unsigned long>(index));
@@ -254,11 +256,28 @@ static void uploadJointMatrix(ShaderProgram* program, const char* arrayName, int
 // Depth first: the joint, then each child subtree in sibling order. Joints
 // outside the shader's arrays upload nothing but their children still do.
 static void uploadJointTree(ShaderProgram* program, const Joint* joint) {
-    if (joint->index >= 0 && joint->index < 64) {
+    if (joint->index >= 0 && joint->index < kMaxJointsUploaded) {
         uploadJointMatrix(program, "transformation_matrix", joint->index, joint->world);
         uploadJointMatrix(program, "inverse_bind_matrix", joint->index, joint->inverseBind);
     }
     for (const Joint* child = joint->firstChild; child; child = child->nextSibling) uploadJointTree(program, child);
+}
+
+void uploadMeshJoints(const MeshPart* part, const Skeleton* skeleton) {
+    ShaderProgram* program = g_catalogue.skinnedMeshes;
+    if (!program || !part || !skeleton) return;
+    const int32_t location = uniformLocation(program, "mesh_joints");
+    if (location == -1) return;
+    GLint joints[kMaxJointsUploaded];
+    for (int slot = 0; slot < kMaxJointsUploaded; ++slot) {
+        joints[slot] = -1;
+        if (!part->jointIndices || slot >= part->jointCount || !skeleton->joints) continue;
+        const int jointIndex = part->jointIndices[slot];
+        if (jointIndex < 0 || jointIndex >= skeleton->jointCount || !skeleton->joints[jointIndex]) continue;
+        const int uploaded = skeleton->joints[jointIndex]->index;
+        if (uploaded >= 0 && uploaded < kMaxJointsUploaded) joints[slot] = uploaded;
+    }
+    glUniform1iv(location, kMaxJointsUploaded, joints);
 }
 
 void uploadSkeleton(const Skeleton* skeleton) {

@@ -7,6 +7,7 @@
 #include "render/shader_source.h"
 
 struct Material;
+struct MeshPart;
 struct Skeleton;
 
 struct UniformCacheEntry {
@@ -79,3 +80,6 @@ void uploadLights(ShaderProgram* program);
 void uploadTransforms(ShaderProgram* program);
 void uploadMaterial(const Material* material, float itemAlpha);
 void uploadSkeleton(const Skeleton* skeleton);
+// "mesh_joints": for each mesh-local joint number of the part, the uploaded
+// skeleton joint the processor path would use, or -1 where there is none.
+void uploadMeshJoints(const MeshPart* part, const Skeleton* skeleton);

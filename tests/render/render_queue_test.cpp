@@ -1,7 +1,9 @@
 #include <GL/glew.h>
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
+#include <cstdlib>
 #include <cstring>
 #include <functional>
 #include <vector>
@@ -339,6 +341,104 @@ TEST_F(RenderFrameTest, SkinnedSquareFollowsTheAnimationOnProcessorAndInShader) 
         EXPECT_GT(pixelAt(49, 32).g, 100) << "processor " << onProcessor;
         delete scene;
     }
+}
+
+// A lit 9 x 9 grid skinned by three joints through a non-identity joint map
+// (mesh-local 0 -> joint 2, 1 -> joint 0, 2 -> joint 99, which does not
+// exist), with a vertex that has no weights; drawn once skinned on the
+// processor and once in the shader. Returns the frame's RGBA pixels.
+std::vector<unsigned char> drawSkinnedGrid(bool onProcessor) {
+    Scene* scene = newScene(false);
+    LIGHT* sun = scene->createLight();
+    sun->type = LIGHT_TYPE_DIRECTIONAL;
+    sun->position = {3.0f, 2.0f, 10.0f};
+    sun->colour[0] = sun->colour[1] = sun->colour[2] = 1.0f;
+    MODEL3D* model = addSquare(*scene, 1.0f, 0.0f, kGreen);
+    model->cpuSkinning = onProcessor;
+    Mesh* mesh = model->meshes;
+    mesh->skinned = true;
+    MeshPart* part = mesh->part;
+    constexpr int kSide = 9, kCount = kSide * kSide;
+    delete[] mesh->vertices;
+    mesh->vertices = new Vertex[kCount]();
+    mesh->vertexCount = mesh->bindPoseCount = kCount;
+    mesh->vertexBytes = mesh->bindPoseBytes = kCount * static_cast<int>(sizeof(Vertex));
+    for (int i = 0; i < kCount; ++i) {
+        const float u = static_cast<float>(i % kSide) / (kSide - 1), v = static_cast<float>(i / kSide) / (kSide - 1);
+        Vertex& vertex = mesh->vertices[i];
+        vertex.position[0] = 4.0f * u - 2.0f;
+        vertex.position[1] = 4.0f * v - 2.0f;
+        vertex.position[3] = 1.0f;
+        vertex.normal[2] = 1.0f;
+        vertex.uv0[0] = u;
+        vertex.uv0[1] = v;
+        vertex.jointSlots[0] = 0.0f;
+        vertex.jointSlots[1] = 1.0f;
+        vertex.jointSlots[2] = 2.0f;  // joint 99: skipped
+        vertex.jointSlots[3] = 5.0f;  // no such slot: skipped
+        vertex.weights[0] = u;
+        vertex.weights[1] = 1.0f - u;
+        vertex.weights[2] = v * 0.5f;
+        vertex.weights[3] = 0.25f;
+    }
+    for (float& weight : mesh->vertices[kCount / 2].weights) weight = 0.0f;  // to the origin
+    mesh->bindPoseVertices = new Vertex[kCount];
+    std::memcpy(mesh->bindPoseVertices, mesh->vertices, sizeof(Vertex) * kCount);
+    GLuint buffer = static_cast<GLuint>(mesh->vertexBuffer);
+    bindArrayBuffer(buffer);
+    glBufferData(GL_ARRAY_BUFFER, mesh->vertexBytes, mesh->vertices, GL_DYNAMIC_DRAW);
+    std::vector<uint16_t> indices;
+    for (int row = 0; row + 1 < kSide; ++row)
+        for (int column = 0; column + 1 < kSide; ++column) {
+            const uint16_t a = static_cast<uint16_t>(row * kSide + column), b = a + 1, c = a + kSide, d = c + 1;
+            indices.insert(indices.end(), {a, b, d, a, d, c});
+        }
+    delete[] part->indices;
+    part->indexCount = static_cast<int>(indices.size());
+    part->indexBytes = part->indexCount * 2;
+    part->indices = new uint16_t[indices.size()];
+    std::copy(indices.begin(), indices.end(), part->indices);
+    bindElementBuffer(static_cast<GLuint>(part->indexBuffer));
+    glBufferData(GL_ELEMENT_ARRAY_BUFFER, part->indexBytes, part->indices, GL_STATIC_DRAW);
+    part->jointCount = 3;
+    part->jointIndices = new int[3]{2, 0, 99};
+
+    model->skeleton = new Skeleton;
+    model->skeleton->createJoints(3);
+    for (int j = 0; j < 3; ++j) model->skeleton->addRoot(model->skeleton->joints[j]);
+    model->animation = new KEYFRAME_ANIMATION;
+    model->animation->allocateFrames(2, 3);
+    Matrix4* pose = model->animation->frames[0].matrices;
+    Matrix4 move, turn;
+    matrixTranslation(move, 0.8f, 0.3f, 0.0f);
+    matrixRotation(turn, 0.3f, 0.0f, 0.0f, 1.0f);
+    matrixMultiply(pose[0], move, turn);
+    matrixTranslation(pose[1], 0.0f, -3.0f, 0.0f);  // used by no vertex
+    matrixTranslation(move, -0.6f, 0.5f, 0.0f);
+    matrixRotation(turn, 0.6f, 0.0f, 1.0f, 0.0f);
+    matrixMultiply(pose[2], move, turn);
+    model->update();
+    drawFrame();
+    std::vector<unsigned char> pixels(64 * 64 * 4);
+    glReadPixels(0, 0, 64, 64, GL_RGBA, GL_UNSIGNED_BYTE, pixels.data());
+    delete scene;
+    return pixels;
+}
+
+TEST_F(RenderFrameTest, ShaderSkinningPosesAsTheProcessorDoes) {
+    const std::vector<unsigned char> processor = drawSkinnedGrid(true);
+    const std::vector<unsigned char> shader = drawSkinnedGrid(false);
+    int lit = 0, differing = 0;
+    for (size_t p = 0; p < processor.size(); p += 4) {
+        if (processor[p + 1] > 0) ++lit;
+        for (size_t c = 0; c < 3; ++c)
+            if (std::abs(processor[p + c] - shader[p + c]) > 2) {
+                ++differing;
+                break;
+            }
+    }
+    EXPECT_GT(lit, 200);
+    EXPECT_EQ(differing, 0);
 }
 
 TEST_F(RenderFrameTest, SpritesDrawIn3DAndOnTopIn2D) {
