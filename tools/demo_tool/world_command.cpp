@@ -12,7 +12,7 @@
 
 // Bounds that keep every printed value finite (the terrain's heights lie
 // within about ten units before scaling).
-constexpr float kMaxWaterLevel = 1e6f;
+constexpr float kMaxWaterLevel = 1e9f;
 constexpr float kMaxHeightScale = 1e4f;
 
 static void printFloat(float value) { std::printf("%.9g", static_cast<double>(value)); }
