@@ -21,6 +21,16 @@ struct ReferenceRandom {
     }
 };
 
+// The climate bands as defined, from the height of a taken candidate.
+int referenceClimate(const DemoWorld& w, float y) {
+    const float t = (y - w.waterLevel) / (w.terrain.maxHeight * w.terrain.heightScale - w.waterLevel);
+    const bool odd = static_cast<long long>(y) % 2 != 0;
+    if (t > 0.4f) return 2;
+    if (t > 0.2f) return odd ? 2 : 1;
+    if (t > 0.1f) return odd ? 1 : 0;
+    return 0;
+}
+
 DemoWorld& freshWorld(float waterLevel = 0.0f) {
     resetDemoWorld();
     DemoWorld& w = demoWorld();
@@ -52,21 +62,40 @@ TEST(Scatter, FlightPathsAndFirstTreeFollowTheDrawOrder) {
     EXPECT_EQ(first.baseY, 4000.0f);
     EXPECT_EQ(first.centreZ, 0.0f);
 
-    // The first tree is the first dry candidate of the first attempt.
+    // The first tree is the first dry candidate of the attempts (the tenth
+    // candidate of each is drawn and dropped), then its pick, sizes and turn.
     r.skip(19 * 5);
     ASSERT_FALSE(w.trees.empty());
-    for (int tries = 9; tries > 0; --tries) {
-        const float a = static_cast<float>(r.next()) * 0.00019165625f;
-        const float d = static_cast<float>(r.next()) * 0.30518511f;
-        const float x = std::sin(a) * d, z = std::cos(a) * d;
-        const float y = w.terrain.averageHeightAt(x, z) - 10.0f;
-        if (y < w.waterLevel) continue;
-        EXPECT_EQ(w.trees[0].x, x);
-        EXPECT_EQ(w.trees[0].z, z);
-        EXPECT_EQ(w.trees[0].y, y);
-        EXPECT_LE(std::sqrt(x * x + z * z), 10000.0f);
-        break;
+    bool taken = false;
+    for (int attempt = 0; attempt < 400 && !taken; ++attempt) {
+        for (int tries = 9; tries >= 0; --tries) {
+            const float a = static_cast<float>(r.next()) * 0.00019165625f;
+            const float d = static_cast<float>(r.next()) * 0.30518511f;
+            const float x = std::sin(a) * d, z = std::cos(a) * d;
+            const float y = w.terrain.averageHeightAt(x, z) - 10.0f;
+            if (tries == 0) break;
+            if (y < w.waterLevel) continue;
+            const int climate = referenceClimate(w, y);
+            int index = 0;  // DeadTree, no draw
+            if (climate == 0) index = r.next() % 2 != 0 ? 1 : 4;
+            if (climate == 2) index = r.next() % 2 == 0 ? 3 : 2;
+            const float s1 = static_cast<float>(r.next()) * 4.5777765e-06f + 0.2f;
+            const float s2 = static_cast<float>(r.next()) * 4.5777765e-06f + 0.2f;
+            const float turn = static_cast<float>(r.next()) * 0.00019165625f;
+            const ScatterInstance& tree = w.trees[0];
+            EXPECT_EQ(tree.x, x);
+            EXPECT_EQ(tree.z, z);
+            EXPECT_EQ(tree.y, y);
+            EXPECT_EQ(tree.templateIndex, index);
+            EXPECT_EQ(tree.scaleX, s1);
+            EXPECT_EQ(tree.scaleY, s2);
+            EXPECT_EQ(tree.scaleZ, s1);
+            EXPECT_EQ(tree.rotationY, turn);
+            taken = true;
+            break;
+        }
     }
+    EXPECT_TRUE(taken);
 }
 
 TEST(Scatter, SameSeedSameWorldAndSizesInRange) {
@@ -142,4 +171,27 @@ TEST(Scatter, ClimateBands) {
     w.waterLevel = 100.0f;
     EXPECT_EQ(climateAt(w, 150.0f), 2);  // +inf
     EXPECT_EQ(climateAt(w, 100.0f), 0);  // 0/0
+    // Heights that no integer holds are neither odd nor undefined behaviour.
+    w.waterLevel = 0.0f;
+    EXPECT_EQ(climateAt(w, NAN), 0);
+    EXPECT_EQ(climateAt(w, INFINITY), 2);
+    EXPECT_EQ(climateAt(w, 1e30f), 2);
+}
+
+// The templates picked match the climate of each place: a rock's index
+// divided by 3 is its climate; DeadTree grows only where it is dry, Pine and
+// Tree only where it is temperate, the snow trees only where it is snowy.
+TEST(Scatter, TemplatesFollowTheClimateOfTheirPlace) {
+    DemoWorld& w = freshWorld(-20.0f);  // more land: every band occurs
+    scatterWorld(w, false, true, true);
+    int seen[3] = {};
+    for (const ScatterInstance& rock : w.rocks) {
+        const int climate = referenceClimate(w, rock.y);
+        EXPECT_EQ(rock.templateIndex / 3, climate) << "rock at height " << rock.y;
+        ++seen[climate];
+    }
+    static const int kTreeClimate[kTreeTemplateCount] = {1, 0, 2, 2, 0};
+    for (const ScatterInstance& tree : w.trees)
+        EXPECT_EQ(kTreeClimate[tree.templateIndex], referenceClimate(w, tree.y)) << "tree at height " << tree.y;
+    for (int climate = 0; climate < 3; ++climate) EXPECT_GT(seen[climate], 0) << "climate " << climate;
 }

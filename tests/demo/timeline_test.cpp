@@ -6,8 +6,11 @@
 #include "demo/demo.h"
 #include "demo/demo_world.h"
 #include "demo/scatter.h"
+#include "image/sprite.h"
+#include "image/texture.h"
 #include "scene/camera.h"
 #include "scene/light.h"
+#include "tests/support/gl_test_context.h"
 
 namespace {
 
@@ -29,57 +32,55 @@ TEST(Timeline, ActsHaveStrictBounds) {
     EXPECT_EQ(actAt(100.0f), -1);
 }
 
+// Each act's first frame (frames count from 1) and the settings it applies;
+// -1 where the act leaves a setting as it is.
+struct ActEntry {
+    int frame;
+    int cameraMode, orbitSpin, night, breathing;
+    bool scatters;
+};
+const ActEntry kActEntries[kActCount] = {
+    {1, CAMERA_ORBIT, 0, 0, -1, false},    {480, CAMERA_RIDE, -1, -1, -1, false},
+    {961, CAMERA_ORBIT, 1, -1, -1, false}, {1441, CAMERA_RIDE, -1, -1, -1, false},
+    {1921, -1, -1, -1, 1, true},           {2401, CAMERA_ORBIT, 0, 1, -1, true},
+    {2881, CAMERA_RIDE, -1, -1, -1, false}, {3361, CAMERA_ORBIT, 1, -1, 1, false},
+    {3841, CAMERA_ORBIT, 1, -1, 1, false},
+};
+
 TEST(Timeline, EntersEachActOnItsFrameAndAppliesItsSettings) {
     DemoWorld& w = freshWorld();
-    w.orbitSpin = true;
-    timelineStep();  // the first frame enters act 0
-    EXPECT_EQ(w.currentAct, 0);
-    EXPECT_FALSE(w.orbitSpin);
-    EXPECT_EQ(w.cameraMode, CAMERA_ORBIT);
-    EXPECT_FALSE(w.night);
-
-    int frame = 1;
-    int enteredAt[kActCount] = {1, 0, 0, 0, 0, 0, 0, 0, 0};
-    int previous = 0;
-    while (frame < 4400) {
-        const float before = w.scriptClock;
+    int act = 0;
+    for (int frame = 1; frame <= 4400; ++frame) {
+        const bool entering = act < kActCount && frame == kActEntries[act].frame;
+        const ActEntry& e = kActEntries[entering ? act : 0];
+        if (entering) {
+            // Every setting the wrong way round, so that each one the act
+            // sets must be set by it; an emptied flight list shows a scatter.
+            w.cameraMode = e.cameraMode == CAMERA_RIDE ? CAMERA_ORBIT : CAMERA_RIDE;
+            w.orbitSpin = e.orbitSpin != 1;
+            w.night = e.night != 1;
+            w.breathing = e.breathing != 1;
+            w.flightPaths.clear();
+        }
+        const int before = w.currentAct, mode = w.cameraMode;
+        const bool spin = w.orbitSpin, night = w.night, breathing = w.breathing;
         timelineStep();
-        ++frame;
-        if (w.currentAct != previous) {
-            enteredAt[w.currentAct] = frame;
-            // The act starts on the first frame whose clock is past its start.
-            EXPECT_GT(w.scriptClock, 8.0f * w.currentAct);
-            EXPECT_LE(before, 8.0f * w.currentAct);
-            previous = w.currentAct;
+        if (!entering) {
+            EXPECT_EQ(w.currentAct, before) << "frame " << frame;
+            continue;
         }
-        if (frame == enteredAt[1]) {
-            EXPECT_EQ(w.cameraMode, CAMERA_RIDE);
-        }
-        if (frame == enteredAt[2]) {
-            EXPECT_TRUE(w.orbitSpin);
-            EXPECT_EQ(w.cameraMode, CAMERA_ORBIT);
-        }
-        if (frame == enteredAt[4]) {
-            EXPECT_TRUE(w.breathing);
-        }
-        if (frame == enteredAt[5]) {
-            EXPECT_TRUE(w.night);
-            EXPECT_FALSE(w.orbitSpin);
-        }
-        if (frame == enteredAt[6]) {
-            EXPECT_EQ(w.cameraMode, CAMERA_RIDE);
-        }
+        EXPECT_EQ(w.currentAct, act) << "frame " << frame;
+        EXPECT_EQ(w.cameraMode, e.cameraMode == -1 ? mode : e.cameraMode) << "act " << act;
+        EXPECT_EQ(w.orbitSpin, e.orbitSpin == -1 ? spin : e.orbitSpin == 1) << "act " << act;
+        EXPECT_EQ(w.night, e.night == -1 ? night : e.night == 1) << "act " << act;
+        EXPECT_EQ(w.breathing, e.breathing == -1 ? breathing : e.breathing == 1) << "act " << act;
+        EXPECT_EQ(w.flightPaths.size(), e.scatters ? 20u : 0u) << "act " << act;
+        ++act;
     }
-    for (int act = 1; act < kActCount; ++act) {
-        EXPECT_NEAR(enteredAt[act], 480 * act + 1, 1) << "act " << act;
-        EXPECT_GT(enteredAt[act], enteredAt[act - 1]);
-    }
+    EXPECT_EQ(act, kActCount);
     // After the last act the state stays as act 8 left it.
     EXPECT_EQ(w.currentAct, 8);
     EXPECT_EQ(w.previousAct, 8);
-    EXPECT_TRUE(w.night);
-    EXPECT_TRUE(w.breathing);
-    EXPECT_TRUE(w.orbitSpin);
 }
 
 TEST(Timeline, LastActLowersThePitchToItsFloor) {
@@ -99,13 +100,28 @@ TEST(Timeline, LastActLowersThePitchToItsFloor) {
     EXPECT_EQ(w.orbitPitch, floor);
 }
 
+// With the six day and six night faces of the sky: which are hidden, the
+// light and ambient of each, and the night sky's emblem from act 8 on.
 TEST(Timeline, DayAndNightTable) {
+    ASSERT_TRUE(ensureTestGlContext());  // sprites own GL buffers
     DemoWorld& w = freshWorld();
     Scene* scene = new Scene();
     w.scene = scene;
     w.sun = scene->createLight();
+    for (int i = 0; i < kSkyFaceCount; ++i) {
+        w.daySky[i] = new SPRITE3D;
+        w.nightSky[i] = new SPRITE3D;
+        w.nightSky[i]->setImageFile("data/noche2.png");
+    }
+    auto hiddenFaces = [](SPRITE3D* const* faces) {
+        int hidden = 0;
+        for (int i = 0; i < kSkyFaceCount; ++i) hidden += faces[i]->hidden ? 1 : 0;
+        return hidden;
+    };
     w.night = false;
     applyDayNight();
+    EXPECT_EQ(hiddenFaces(w.daySky), 0);
+    EXPECT_EQ(hiddenFaces(w.nightSky), kSkyFaceCount);
     EXPECT_EQ(w.sun->colour[0], 1.0f);
     EXPECT_EQ(w.sun->colour[3], 1.0f);
     EXPECT_EQ(scene->ambient[0], 0.2f);
@@ -117,6 +133,19 @@ TEST(Timeline, DayAndNightTable) {
     EXPECT_EQ(w.sun->colour[3], 0.0f);
     EXPECT_EQ(scene->ambient[1], 0.03f);
     EXPECT_EQ(scene->ambient[3], 0.0f);
+    EXPECT_EQ(hiddenFaces(w.daySky), kSkyFaceCount);
+    EXPECT_EQ(hiddenFaces(w.nightSky), 0);
+
+    w.scriptClock = 63.99f;  // the next step enters act 8
+    w.previousAct = w.currentAct = 7;
+    EXPECT_EQ(w.nightSky[5]->spriteTexture()->path, "data/noche2.png");
+    timelineStep();
+    for (SPRITE3D* face : w.nightSky) EXPECT_EQ(face->spriteTexture()->path, "data/icono1.png");
+    for (int i = 0; i < kSkyFaceCount; ++i) {
+        delete w.daySky[i];
+        delete w.nightSky[i];
+        w.daySky[i] = w.nightSky[i] = nullptr;
+    }
     delete scene;
     w.scene = nullptr;
     w.sun = nullptr;

@@ -33,26 +33,26 @@ void emitScene(Scene& scene) {
         drawModelTree(static_cast<MODEL3D*>(model), 1.0f, &scene);
 }
 
-float distance(const float a[3], float x, float y, float z) {
-    return std::sqrt((a[0] - x) * (a[0] - x) + (a[1] - y) * (a[1] - y) + (a[2] - z) * (a[2] - z));
-}
-
 }  // namespace
 
 TEST(Actor, LocalMatrixScalesBeforeRotatingAndTranslates) {
     ACTOR actor;
-    actor.position = {5.0f, 0.0f, 0.0f};
+    actor.position = {5.0f, 7.0f, -1.0f};
     actor.scale = {2.0f, 1.0f, 1.0f};
-    actor.rotation.z = 3.14159265f / 2.0f;
+    const float quarter = 3.14159265f / 2.0f;
+    actor.rotation = {quarter, quarter, quarter};
     Matrix4 m;
     localMatrix(actor, m);
-    const float local[4] = {1.0f, 0.0f, 0.0f, 1.0f};
+    const float local[4] = {1.0f, 2.0f, 3.0f, 1.0f};
     float world[4];
     matrixTransformPoint(m, local, world);
-    // Scaled first (length 2), then turned a quarter about Z, then moved.
-    EXPECT_NEAR(distance(world, 5.0f, 0.0f, 0.0f), 2.0f, 1e-5f);
-    EXPECT_NEAR(world[0], 5.0f, 1e-5f);
-    EXPECT_NEAR(std::fabs(world[1]), 2.0f, 1e-5f);
+    // A quarter turn maps (1, 0, 0) to (0, -1, 0) about Z, and likewise about
+    // the other axes. (1, 2, 3) scaled is (2, 2, 3); about Z (2, -2, 3), about
+    // Y (-3, -2, 2), about X (-3, 2, 2); moved (2, 9, 1). Any other order or
+    // sign lands elsewhere.
+    EXPECT_NEAR(world[0], 2.0f, 1e-5f);
+    EXPECT_NEAR(world[1], 9.0f, 1e-5f);
+    EXPECT_NEAR(world[2], 1.0f, 1e-5f);
     EXPECT_FLOAT_EQ(world[3], 1.0f);
 }
 
