@@ -67,6 +67,11 @@ int templatesWithMeshes() {
     return count;
 }
 
+const char* spriteImagePath(SPRITE3D* sprite) {
+    const Texture* texture = sprite ? sprite->spriteTexture() : nullptr;
+    return texture && !texture->path.empty() ? texture->path.c_str() : "none";
+}
+
 int spriteImageWidth(SPRITE3D* sprite) {
     const Texture* texture = sprite ? sprite->spriteTexture() : nullptr;
     return texture && texture->image ? texture->image->width : -1;
@@ -96,10 +101,14 @@ int spriteImageWidth(SPRITE3D* sprite) {
     w.scriptClock = 39.99f;  // the next frame enters act 5
     runFrames(3);
     const float act5Range = w.terrain.range;
+    const std::string nightSkyBefore = spriteImagePath(w.nightSky[0]);
     w.scriptClock = 63.99f;  // the next frame enters act 8
     runFrames(3);
-    std::fprintf(stderr, "templates with meshes %d, day sky width %d, night sky width %d, act 5 terrain range %g\n",
-                 templatesWithMeshes(), daySkyWidth, spriteImageWidth(w.nightSky[0]), act5Range);
+    std::fprintf(stderr,
+                 "templates with meshes %d, day sky width %d, night sky width %d, act 5 terrain range %g, "
+                 "night sky %s then %s\n",
+                 templatesWithMeshes(), daySkyWidth, spriteImageWidth(w.nightSky[0]), act5Range,
+                 nightSkyBefore.c_str(), spriteImagePath(w.nightSky[0]));
     std::exit(0);
 }
 
@@ -118,7 +127,7 @@ protected:
 TEST_F(DemoWithBadData, IntactDataLoadsEverything) {
     EXPECT_EXIT(runDemoIn(dir_.path()), ::testing::ExitedWithCode(0),
                 "templates with meshes 15, day sky width [1-9][0-9]*, night sky width [1-9][0-9]*, act 5 terrain "
-                "range [1-9]");
+                "range [1-9].*, night sky data/noche2.png then data/icono1.png");
 }
 
 TEST_F(DemoWithBadData, NoDataFolderRunsWithEmptyModelsAndPictures) {
@@ -164,7 +173,7 @@ TEST_F(DemoWithBadData, FoldersInPlaceOfFilesReadAsMissing) {
 TEST_F(DemoWithBadData, EmptyRawHeightFileGivesAFlatTerrain) {
     dir_.write("a.raw", "");
     EXPECT_EXIT(runDemoIn(dir_.path()), ::testing::ExitedWithCode(0),
-                "templates with meshes 15, .* act 5 terrain range 0\n");
+                "templates with meshes 15, .* act 5 terrain range 0,");
 }
 
 // A shader program that cannot be built ends the process at start-up with

@@ -20,8 +20,9 @@
 
 namespace fs = std::filesystem;
 
-static bool runGenerator(const std::string& outDir) {
-    std::string command = std::string("\"") + BIN_DIR + "/generate-data\" \"" + outDir + "\" > /dev/null";
+// As the build runs it: into runDir/data, with a.raw beside that folder.
+static bool runGenerator(const std::string& runDir) {
+    std::string command = std::string("\"") + BIN_DIR + "/generate-data\" \"" + runDir + "/data\" > /dev/null";
     return std::system(command.c_str()) == 0;
 }
 
@@ -59,7 +60,8 @@ protected:
     }
     void SetUp() override { ASSERT_TRUE(generated) << "generate-data failed"; }
 
-    static std::string model(const char* name) { return output->path() + "/Ultimate Models/" + name; }
+    static std::string dataFile(const std::string& name) { return output->file("data/" + name); }
+    static std::string model(const char* name) { return dataFile(std::string("Ultimate Models/") + name); }
 
     static ScratchDir* output;
     static bool generated;
@@ -133,22 +135,37 @@ static double rayHit(const double origin[3], const double direction[3], const Tr
 
 TEST_F(AssetGenerator, WritesEveryFileTheDemoReadsAndTheMarkerLast) {
     for (const ModelEntry& entry : kModels) EXPECT_GT(fs::file_size(model(entry.name)), 0u) << entry.name;
-    for (const char* picture : kPictures) EXPECT_GT(fs::file_size(output->file(picture)), 0u) << picture;
-    EXPECT_GT(fs::file_size(output->file("fiesta2018.wav")), 44u);
-    EXPECT_TRUE(fs::exists(output->file(".complete")));
+    for (const char* picture : kPictures) EXPECT_GT(fs::file_size(dataFile(picture)), 0u) << picture;
+    EXPECT_GT(fs::file_size(dataFile("fiesta2018.wav")), 44u);
+    EXPECT_TRUE(fs::exists(dataFile(".complete")));
     const char* font = "/usr/share/fonts/truetype/liberation/LiberationSans-Regular.ttf";
     if (fs::exists(font)) {
-        EXPECT_EQ(readBytes(output->file("arial.ttf")), readBytes(font));
+        EXPECT_EQ(readBytes(dataFile("arial.ttf")), readBytes(font));
     }
 
     // Nothing in the folder is newer than the marker, so the build's
     // "marker older than generator" check sees a finished run.
-    auto marker = fs::last_write_time(output->file(".complete"));
-    for (const auto& item : fs::recursive_directory_iterator(output->path())) {
+    auto marker = fs::last_write_time(dataFile(".complete"));
+    for (const auto& item : fs::recursive_directory_iterator(dataFile(""))) {
         if (item.is_regular_file()) {
             EXPECT_LE(item.last_write_time(), marker) << item.path();
         }
     }
+}
+
+// A crater island: sea at the edges, a high rim, a lake inside it.
+TEST_F(AssetGenerator, RawHeightsBesideTheDataAreACraterIsland) {
+    const std::string raw = readBytes(output->file("a.raw"));
+    ASSERT_EQ(raw.size(), 65025u);
+    auto at = [&raw](int row, int column) { return static_cast<unsigned char>(raw[row * 255 + column]); };
+    int rimHigh = 0;
+    for (int i = 0; i < 255; i += 8) {
+        EXPECT_LT(at(0, i), 80) << "edge " << i;
+        EXPECT_LT(at(i, 254), 80) << "edge " << i;
+    }
+    for (int column = 127 + 60; column <= 127 + 80; ++column) rimHigh = std::max<int>(rimHigh, at(127, column));
+    EXPECT_GT(rimHigh, 180);
+    EXPECT_LT(at(127, 127 + 35), rimHigh - 80);  // the crater floor
 }
 
 TEST_F(AssetGenerator, WritesTheSameBytesOnEveryRun) {
@@ -161,7 +178,7 @@ TEST_F(AssetGenerator, WritesTheSameBytesOnEveryRun) {
         EXPECT_EQ(readBytes(item.path().string()), readBytes(second.file(relative))) << relative;
         ++compared;
     }
-    EXPECT_GE(compared, 15u + 5u + 1u);
+    EXPECT_GE(compared, 15u + 5u + 1u + 1u);
 }
 
 TEST_F(AssetGenerator, ModelsReadBackAndFitTheDemoScales) {
@@ -184,7 +201,7 @@ TEST_F(AssetGenerator, ModelsReadBackAndFitTheDemoScales) {
             ASSERT_EQ(node->materials.size(), 1u);
             const std::string& texture = node->materials[0];
             ASSERT_EQ(texture.rfind("data/", 0), 0u) << texture;
-            EXPECT_TRUE(fs::exists(output->file(texture.substr(5)))) << texture;
+            EXPECT_TRUE(fs::exists(dataFile(texture.substr(5)))) << texture;
             for (const ModelFileNode& child : node->children) pending.push_back(&child);
         }
         if (entry.kind == kTree) {
@@ -301,7 +318,7 @@ TEST_F(AssetGenerator, ModelsShowFrontFacesFromOutside) {
 
 TEST_F(AssetGenerator, PicturesDecodeWithPowerOfTwoSizes) {
     std::vector<std::string> names(std::begin(kPictures), std::end(kPictures));
-    for (const auto& item : fs::directory_iterator(output->path()))
+    for (const auto& item : fs::directory_iterator(dataFile("")))
         if (item.path().extension() == ".png" && std::find(names.begin(), names.end(), item.path().filename()) == names.end())
             names.push_back(item.path().filename().string());
     EXPECT_GE(names.size(), 12u) << "the sky, ground and water pictures and the model textures";
@@ -310,7 +327,7 @@ TEST_F(AssetGenerator, PicturesDecodeWithPowerOfTwoSizes) {
         SCOPED_TRACE(name);
         Image image;
         std::string error;
-        loadImage(image, output->file(name).c_str(), &error);
+        loadImage(image, dataFile(name).c_str(), &error);
         ASSERT_NE(image.pixels, nullptr) << error;
         EXPECT_GE(image.width, 64);
         EXPECT_EQ(image.width & (image.width - 1), 0);
@@ -339,7 +356,7 @@ static uint32_t littleEndian(const std::string& bytes, size_t at, int count) {
 }
 
 TEST_F(AssetGenerator, SoundtrackIsWholeBarsThatLoopWithoutAJump) {
-    std::string wav = readBytes(output->file("fiesta2018.wav"));
+    std::string wav = readBytes(dataFile("fiesta2018.wav"));
     ASSERT_GE(wav.size(), 44u);
     EXPECT_EQ(wav.substr(0, 4), "RIFF");
     EXPECT_EQ(littleEndian(wav, 4, 4), wav.size() - 8);

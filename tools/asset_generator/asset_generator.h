@@ -7,6 +7,8 @@
 bool generateModels(const std::string& outDir);
 bool generateTextures(const std::string& outDir);
 bool generateSoundtrack(const std::string& outDir);
+// The raw height file "a.raw" (65025 bytes) at `path`.
+bool generateRawHeights(const std::string& path);
 
 // Prints "<path>: <bytes> bytes<details>" for a file just written.
 void reportFile(const std::string& path, const std::string& details);

@@ -1,5 +1,6 @@
 // generate-data OUTDIR: writes every file the demo reads (models, textures,
-// soundtrack, font) into OUTDIR. The output is a pure function of this code:
+// soundtrack, font) into OUTDIR, and the raw height file a.raw beside it (the
+// demo reads both from the folder it runs in). The output is a pure function of this code:
 // the same bytes on every run. OUTDIR/.complete is written last, only when
 // everything succeeded, so an interrupted run is redone by the build.
 #include <chrono>
@@ -50,7 +51,11 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "%s: %s\n", outDir.c_str(), error.message().c_str());
         return 1;
     }
-    if (!generateModels(outDir) || !generateTextures(outDir) || !generateSoundtrack(outDir) || !copyFont(outDir))
+    std::filesystem::path besideData = std::filesystem::absolute(outDir).lexically_normal();
+    if (!besideData.has_filename()) besideData = besideData.parent_path();  // "data/"
+    const std::string rawPath = (besideData.parent_path() / "a.raw").string();
+    if (!generateModels(outDir) || !generateTextures(outDir) || !generateSoundtrack(outDir) || !copyFont(outDir) ||
+        !generateRawHeights(rawPath))
         return 1;
 
     FILE* file = std::fopen(marker.c_str(), "wb");
