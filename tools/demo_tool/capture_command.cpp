@@ -9,9 +9,10 @@
 // queue before the iteration of the given frame: "60:Q:down,120:Q:up". An
 // Escape ends the run as it ends the demo. --fast-forward draws only the saved
 // frames (the others are updated, not drawn): the timeline's later acts are
-// reached in seconds instead of minutes on a software renderer. Prints one
-// JSON line of timings; renderMs covers the drawn frames and includes the GL
-// work finished after the swap.
+// reached in seconds instead of minutes on a software renderer. Runs longer
+// than two seconds report progress on standard error. Prints one JSON line of
+// timings; renderMs covers the drawn frames and includes the GL work finished
+// after the swap.
 #include <GL/glew.h>
 #include <ft2build.h>
 #include FT_FREETYPE_H
