@@ -247,7 +247,8 @@ TEST_F(RecordTool, CtrlCKeepsAPlayableFileOfTheFramesDone) {
     int status = 0;
     waitpid(child, &status, 0);
     pollfd more = {terminal, POLLIN, 0};
-    while (poll(&more, 1, 0) > 0 && (got = read(terminal, buffer, sizeof buffer)) > 0) errors.append(buffer, (size_t)got);
+    while (poll(&more, 1, 0) > 0 && (got = read(terminal, buffer, sizeof buffer)) > 0)
+        errors.append(buffer, (size_t)got);
     close(output[0]);
     close(terminal);
 

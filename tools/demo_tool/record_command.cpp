@@ -141,7 +141,8 @@ int recordCommand(int argc, char** argv) {
     double seconds = 0.0, quality = 23.0;
     for (int i = 0; i < argc; ++i) {
         const std::string option = argv[i];
-        const bool numeric = option == "--frames" || option == "--seconds" || option == "--fps" || option == "--quality";
+        const bool numeric =
+            option == "--frames" || option == "--seconds" || option == "--fps" || option == "--quality";
         const bool known = numeric || option == "--out" || option == "--size" || option == "--keys";
         if (!known) return badInput("unknown option '" + option + "'\n" + kUsage);
         if (i + 1 >= argc) return badInput(option + (numeric ? " needs a number" : " needs a value"));
@@ -150,7 +151,8 @@ int recordCommand(int argc, char** argv) {
         if (option == "--out") {
             outPath = value;
         } else if (option == "--size") {
-            if (!parseSize(value, width, height)) return badInput(std::string("bad size '") + value + "' (expected WxH)");
+            if (!parseSize(value, width, height))
+                return badInput(std::string("bad size '") + value + "' (expected WxH)");
         } else if (option == "--keys") {
             keyScript = value;
         } else if (option == "--frames") {
