@@ -1,5 +1,5 @@
-// Helpers for tests that run `demo-tool capture` as a user would and look at
-// the pictures it writes.
+// Helpers for tests that run `demo-tool capture` and `record` as a user would
+// and look at the pictures they write.
 #pragma once
 
 #include <png.h>
@@ -20,11 +20,11 @@ struct ToolRun {
     std::string errors;  // standard error
 };
 
-// Runs `demo-tool capture <arguments>` from the working directory (the
+// Runs `demo-tool <command> <arguments>` from the working directory (the
 // repository root in tests); standard error goes through `errorsPath`.
-inline ToolRun runCapture(const std::string& arguments, const std::string& errorsPath) {
+inline ToolRun runTool(const std::string& commandName, const std::string& arguments, const std::string& errorsPath) {
     ToolRun run;
-    const std::string command = BIN_DIR "/demo-tool capture " + arguments + " 2>" + errorsPath;
+    const std::string command = BIN_DIR "/demo-tool " + commandName + " " + arguments + " 2>" + errorsPath;
     if (FILE* pipe = popen(command.c_str(), "r")) {
         char buffer[512];
         size_t read;
@@ -37,6 +37,10 @@ inline ToolRun runCapture(const std::string& arguments, const std::string& error
     text << errors.rdbuf();
     run.errors = text.str();
     return run;
+}
+
+inline ToolRun runCapture(const std::string& arguments, const std::string& errorsPath) {
+    return runTool("capture", arguments, errorsPath);
 }
 
 // The number after "key": in a one-line JSON object; NaN when absent. For a

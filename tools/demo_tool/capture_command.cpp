@@ -9,16 +9,16 @@
 // queue before the iteration of the given frame: "60:Q:down,120:Q:up". An
 // Escape ends the run as it ends the demo. --fast-forward draws only the saved
 // frames (the others are updated, not drawn): the timeline's later acts are
-// reached in seconds instead of minutes on a software renderer. Prints one
-// JSON line of timings; renderMs covers the drawn frames and includes the GL
-// work finished after the swap.
+// reached in seconds instead of minutes on a software renderer. Runs longer
+// than two seconds report progress on standard error. Prints one JSON line of
+// timings; renderMs covers the drawn frames and includes the GL work finished
+// after the swap.
 #include <GL/glew.h>
 #include <ft2build.h>
 #include FT_FREETYPE_H
 #include <png.h>
 
 #include <algorithm>
-#include <cctype>
 #include <chrono>
 #include <cmath>
 #include <cstdio>
@@ -31,10 +31,11 @@
 #include "app/engine.h"
 #include "app/main_loop.h"
 #include "demo/demo_world.h"
-#include "platform/messages.h"
 #include "platform/sound.h"
 #include "platform/window.h"
+#include "tools/demo_tool/key_script.h"
 #include "tools/demo_tool/options.h"
+#include "tools/demo_tool/progress.h"
 
 namespace {
 const char kUsage[] =
@@ -53,12 +54,6 @@ const char kUsage[] =
 
 constexpr int kMaxFrames = 10000000;
 
-struct KeyEvent {
-    int frame = 0;
-    uint32_t virtualKey = 0;
-    bool down = false;
-};
-
 struct CapturedFrame {
     int frame = 0;
     int act = 0;
@@ -68,80 +63,6 @@ struct CapturedFrame {
 int fail(const std::string& message) {
     std::fprintf(stderr, "demo-tool capture: %s\n", message.c_str());
     return 1;
-}
-
-bool parseInt(const std::string& text, int& value) {
-    if (text.empty() || text.size() > 9) return false;
-    for (char c : text)
-        if (c < '0' || c > '9') return false;
-    value = std::atoi(text.c_str());
-    return true;
-}
-
-std::vector<std::string> split(const std::string& text, char separator) {
-    std::vector<std::string> parts;
-    size_t start = 0;
-    for (;;) {
-        size_t end = text.find(separator, start);
-        parts.push_back(text.substr(start, end - start));
-        if (end == std::string::npos) return parts;
-        start = end + 1;
-    }
-}
-
-bool sameName(const std::string& a, const char* b) {
-    if (a.size() != std::strlen(b)) return false;
-    for (size_t i = 0; i < a.size(); ++i)
-        if (std::tolower((unsigned char)a[i]) != std::tolower((unsigned char)b[i])) return false;
-    return true;
-}
-
-// The virtual key of a script key name; 0 when unknown.
-uint32_t virtualKeyNamed(const std::string& name) {
-    if (name.size() == 1) {
-        char c = (char)std::toupper((unsigned char)name[0]);
-        if ((c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9')) return (uint32_t)c;  // VK codes are ASCII here
-        return 0;
-    }
-    static const struct {
-        const char* name;
-        uint32_t key;
-    } kNamed[] = {{"Escape", VK_ESCAPE}, {"Enter", VK_RETURN}, {"Space", VK_SPACE}, {"Up", VK_UP},
-                  {"Down", VK_DOWN},     {"Left", VK_LEFT},    {"Right", VK_RIGHT}, {"Shift", VK_SHIFT},
-                  {"Control", VK_CONTROL}};
-    for (const auto& entry : kNamed)
-        if (sameName(name, entry.name)) return entry.key;
-    return 0;
-}
-
-bool parseKeyScript(const std::string& script, int lastFrame, std::vector<KeyEvent>& events, std::string& error) {
-    for (const std::string& item : split(script, ',')) {
-        std::vector<std::string> fields = split(item, ':');
-        KeyEvent event;
-        if (fields.size() != 3 || !parseInt(fields[0], event.frame) || event.frame < 1) {
-            error = "bad key event '" + item + "' (expected FRAME:KEY:down|up)";
-            return false;
-        }
-        if (event.frame > lastFrame) {
-            error = "key event '" + item + "' comes after the last frame";
-            return false;
-        }
-        event.virtualKey = virtualKeyNamed(fields[1]);
-        if (event.virtualKey == 0) {
-            error = "unknown key '" + fields[1] + "'";
-            return false;
-        }
-        if (fields[2] != "down" && fields[2] != "up") {
-            error = "bad key transition '" + fields[2] + "' (expected down or up)";
-            return false;
-        }
-        event.down = fields[2] == "down";
-        events.push_back(event);
-    }
-    // Same-frame events keep their script order.
-    std::stable_sort(events.begin(), events.end(),
-                     [](const KeyEvent& a, const KeyEvent& b) { return a.frame < b.frame; });
-    return true;
 }
 
 bool writePng(const std::string& path, int width, int height, const unsigned char* rgba, std::string& error) {
@@ -379,9 +300,9 @@ int captureCommand(int argc, char** argv) {
     std::vector<unsigned char> pixels;
     size_t nextEvent = 0, nextChosen = 0;
     int framesRun = 0;
+    Progress progress = startProgress("capture", frames);
     for (int frame = 1; frame <= frames; ++frame) {
-        for (; nextEvent < keyEvents.size() && keyEvents[nextEvent].frame == frame; ++nextEvent)
-            postKeyMessage(keyEvents[nextEvent].virtualKey, keyEvents[nextEvent].down);
+        postKeyEvents(keyEvents, frame, &nextEvent);
         const bool saved = nextChosen < chosen.size() && chosen[nextChosen] == frame;
         setMainLoopDrawing(saved || !fastForward);
         const int32_t framesBefore = engine()->frameCount;
@@ -404,8 +325,10 @@ int captureCommand(int argc, char** argv) {
             if (!writePng(framePath(outDirectory, frame), width, height, pixels.data(), error)) return fail(error);
             if (!sheetPath.empty()) sheetFrames.push_back(CapturedFrame{frame, demoWorld().currentAct, pixels});
         }
+        updateProgress(progress, framesRun);
         if (!goOn) break;
     }
+    endProgress(progress, framesRun);
     if (nextChosen < chosen.size())
         std::fprintf(stderr, "demo-tool capture: the run ended after frame %d; frame %d and later were not drawn\n",
                      framesRun, chosen[nextChosen]);

@@ -30,7 +30,7 @@ bool readFloatOption(const char* command, const char* option, const char* text, 
 
 bool readIntOption(const char* command, const char* option, const char* text, int min, int max, int& value) {
     char wanted[96];
-    std::snprintf(wanted, sizeof wanted, "a whole number from %d to %d", min, max);
+    std::snprintf(wanted, sizeof wanted, "a number from %d to %d (a whole one)", min, max);
     if (!text) return complain(command, option, wanted, text);
     char* end = nullptr;
     errno = 0;
