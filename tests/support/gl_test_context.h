@@ -1,5 +1,5 @@
-// An OpenGL context for tests, made through SDL's offscreen video driver
-// (EGL on Mesa's llvmpipe): no X server, no window on screen.
+// An OpenGL context for tests, made by the platform layer without a window
+// on screen (Mesa llvmpipe).
 #pragma once
 
 #include <gtest/gtest.h>
