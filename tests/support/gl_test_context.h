@@ -8,6 +8,13 @@
 // false (with the reason in *error) when no context can be made.
 bool ensureTestGlContext(int width = 64, int height = 64, const char** error = nullptr);
 
+// exit(-1) as the parent process sees it.
+#ifdef _WIN32
+constexpr int kExitStatusOfMinusOne = -1;
+#else
+constexpr int kExitStatusOfMinusOne = 255;
+#endif
+
 // Reads one RGBA pixel of the current framebuffer (origin bottom-left).
 void readPixel(int x, int y, unsigned char rgba[4]);
 

@@ -22,10 +22,23 @@ ScratchDir::ScratchDir() {
     throw std::runtime_error("cannot create a scratch folder");
 }
 
-ScratchDir::~ScratchDir() {
-    std::error_code ignored;
-    std::filesystem::remove_all(path_, ignored);
+void removeFolderTree(const std::string& path) {
+    // Entry by entry, skipping what cannot go: Windows keeps files that are
+    // still open (the engine never closes its font), and remove_all of
+    // MinGW's library does not return when it meets one.
+    std::error_code error;
+    for (std::filesystem::directory_iterator entry(path, error), end; !error && entry != end;
+         entry.increment(error)) {
+        if (entry->is_directory(error))
+            removeFolderTree(entry->path().string());
+        else
+            std::filesystem::remove(entry->path(), error);
+        error.clear();
+    }
+    std::filesystem::remove(path, error);
 }
+
+ScratchDir::~ScratchDir() { removeFolderTree(path_); }
 
 std::string ScratchDir::file(const std::string& name) const { return path_ + "/" + name; }
 
