@@ -28,6 +28,7 @@ int main(int argc, char** argv) {
         std::printf("found=0\n");
         return 1;
     }
+    std::printf("found=1\n");
     if (std::strcmp(argv[1], "close") == 0) return PostMessageA(window, WM_CLOSE, 0, 0) ? 0 : 1;
 
     char title[256] = {};
@@ -38,7 +39,7 @@ int main(int argc, char** argv) {
     ClientToScreen(window, &origin);
     SystemParametersInfoA(SPI_GETWORKAREA, 0, &work, 0);
     LONG style = GetWindowLongA(window, GWL_STYLE), exStyle = GetWindowLongA(window, GWL_EXSTYLE);
-    std::printf("found=1\nvisible=%d\ntitle_length=%d\ntitle=%s\n", IsWindowVisible(window) ? 1 : 0, titleLength,
+    std::printf("visible=%d\ntitle_length=%d\ntitle=%s\n", IsWindowVisible(window) ? 1 : 0, titleLength,
                 title);
     std::printf("client=%ld,%ld,%ld,%ld\n", origin.x, origin.y, client.right, client.bottom);
     std::printf("work_area=%ld,%ld,%ld,%ld\n", work.left, work.top, work.right - work.left, work.bottom - work.top);
