@@ -78,7 +78,7 @@ cmake --build "$out" -j "$jobs"
 package=$out/package/landscape-demo
 rm -rf "$out/package" "$out/landscape-demo-windows.zip"
 mkdir -p "$package"
-cp "$out/bin/demo.exe" "$package/"
+x86_64-w64-mingw32-strip -o "$package/demo.exe" "$out/bin/demo.exe"  # no symbol table in the package
 cp -r shaders data "$package/"
 rm -f "$package/data/.complete"
 cp tools/windows/README.txt "$package/"
