@@ -46,6 +46,14 @@ std::string outputOf(const std::string& command, int* exitCode = nullptr) {
     return withoutCarriageReturns(output);
 }
 
+// Waits until every program in the Wine prefix has ended and its server
+// with them. The first program of a session starts Wine's desktop process,
+// and every later one shares that process's display (or its lack of one):
+// runs with and without a display must not overlap.
+void waitForWineToEnd() {
+    outputOf("WINEPREFIX='" SOURCE_DIR "/build-windows/wine' wineserver --wait 2>/dev/null");
+}
+
 // "key=value" lines of win32-probe.
 std::map<std::string, std::string> probe(const XvfbServer& server, const std::string& arguments) {
     std::map<std::string, std::string> fields;
@@ -98,19 +106,50 @@ std::string jsonDifference(const std::string& a, const std::string& b, double re
     }
     return i == a.size() && j == b.size() ? "" : "one text is longer";
 }
+
+// The scattering pass prints the same world on Windows as on Linux: the same
+// counts and template indices, floats within 2e-5 of each other.
+void expectWorldMatchesLinux() {
+    ScratchDir scratch;
+    std::string raw(255 * 255, '\0');
+    for (size_t i = 0; i < raw.size(); ++i) raw[i] = static_cast<char>((i * 37 + i / 255 * 11) % 256);
+    scratch.write("a.raw", raw);
+    for (const char* settings : {"", "--water-level 50", "--height-scale 55", "--use-raw --heights"}) {
+        SCOPED_TRACE(settings);
+        int linuxExit = -1, windowsExit = -1;
+        const std::string inScratch = "cd '" + scratch.path() + "' && ";
+        const std::string linuxWorld = outputOf(inScratch + BIN_DIR "/demo-tool world " + settings, &linuxExit);
+        const std::string windows = outputOf(
+            inScratch + "DISPLAY= " + kWine + " " + kWindowsBin + "demo-tool.exe world " + settings + " 2>/dev/null",
+            &windowsExit);
+        ASSERT_EQ(linuxExit, 0);
+        ASSERT_EQ(windowsExit, 0);
+        ASSERT_GT(linuxWorld.size(), 1000u);
+        double worst = 0.0;
+        EXPECT_EQ(jsonDifference(windows, linuxWorld, 2e-5, &worst), "");
+        std::printf("world %s: largest relative difference %g, texts %s\n", settings, worst,
+                    windows == linuxWorld ? "equal" : "differ");
+    }
+}
+
 }  // namespace
 
-// One walk through what a Windows user sees: the window, the landscape in
-// it, Escape, the close button, a start without a display, and one frame of
-// the offscreen capture against the Linux one. (One test: Wine's windows of
-// one prefix are seen by every program in it, so these runs must not overlap.)
-TEST(WindowsBuild, DemoWindowAndCaptureUnderWine) {
+// One walk through what a Windows user sees: the world demo-tool.exe prints,
+// the window, the landscape in it, Escape, the close button, one frame of
+// the offscreen capture, all against Linux, and a start without a display.
+// (One test: the programs of one Wine prefix share its windows and its
+// display, so these runs must not overlap.)
+TEST(WindowsBuild, DemoUnderWineBehavesAsOnLinux) {
     if (windowsBuildMissing()) GTEST_SKIP() << "no Windows build: run tools/build-windows.sh";
     for (const char* tool : {"Xvfb", "xdotool", "xwd", "convert"})
         if (!haveCommand(tool)) GTEST_SKIP() << tool << " is not installed";
     const int width = 640, height = 400;
     XvfbServer server(width, height);
     ASSERT_TRUE(server.running()) << "Xvfb did not start";
+    waitForWineToEnd();
+    expectWorldMatchesLinux();
+    waitForWineToEnd();
+
     ScratchDir scratch;
     const std::vector<std::string> demo = {kWine, kWindowsBin + "demo.exe"};
 
@@ -165,13 +204,6 @@ TEST(WindowsBuild, DemoWindowAndCaptureUnderWine) {
         ASSERT_TRUE(process.waitForExit(30.0)) << "demo.exe did not end on WM_CLOSE";
         EXPECT_EQ(process.exitCode(), 0);
     }
-    {
-        DemoProcess process("", scratch.file("stderr.txt"), demo);
-        ASSERT_TRUE(process.waitForExit(60.0)) << "demo.exe without a display did not end";
-        EXPECT_NE(process.exitCode(), 0);
-        EXPECT_NE(readFile(scratch.file("stderr.txt")).find("Window Creation Failed!"), std::string::npos);
-    }
-
     // One frame of the offscreen capture (a hidden WGL window) against the
     // Linux frame: the same but for a few pixels of scattered models placed
     // one rounding step apart (see WorldMatchesLinux).
@@ -195,30 +227,13 @@ TEST(WindowsBuild, DemoWindowAndCaptureUnderWine) {
             ++differing;
     std::printf("capture: %zu of %zu pixels differ\n", differing, windows.rgb.size() / 3);
     EXPECT_LT(differing, windows.rgb.size() / 3 / 200) << differing << " pixels differ";
-}
 
-// The scattering pass prints the same world on Windows as on Linux: the same
-// counts and template indices, floats within 2e-5 of each other.
-TEST(WindowsBuild, WorldMatchesLinux) {
-    if (windowsBuildMissing()) GTEST_SKIP() << "no Windows build: run tools/build-windows.sh";
-    ScratchDir scratch;
-    std::string raw(255 * 255, '\0');
-    for (size_t i = 0; i < raw.size(); ++i) raw[i] = static_cast<char>((i * 37 + i / 255 * 11) % 256);
-    scratch.write("a.raw", raw);
-    for (const char* settings : {"", "--water-level 50", "--height-scale 55", "--use-raw --heights"}) {
-        SCOPED_TRACE(settings);
-        int linuxExit = -1, windowsExit = -1;
-        const std::string inScratch = "cd '" + scratch.path() + "' && ";
-        const std::string linuxWorld = outputOf(inScratch + BIN_DIR "/demo-tool world " + settings, &linuxExit);
-        const std::string windows = outputOf(
-            inScratch + "DISPLAY= " + kWine + " " + kWindowsBin + "demo-tool.exe world " + settings + " 2>/dev/null",
-            &windowsExit);
-        ASSERT_EQ(linuxExit, 0);
-        ASSERT_EQ(windowsExit, 0);
-        ASSERT_GT(linuxWorld.size(), 1000u);
-        double worst = 0.0;
-        EXPECT_EQ(jsonDifference(windows, linuxWorld, 2e-5, &worst), "");
-        std::printf("world %s: largest relative difference %g, texts %s\n", settings, worst,
-                    windows == linuxWorld ? "equal" : "differ");
+    waitForWineToEnd();
+    {
+        DemoProcess process("", scratch.file("stderr.txt"), demo);
+        ASSERT_TRUE(process.waitForExit(60.0)) << "demo.exe without a display did not end";
+        EXPECT_NE(process.exitCode(), 0);
+        EXPECT_NE(readFile(scratch.file("stderr.txt")).find("Window Creation Failed!"), std::string::npos);
     }
 }
+
