@@ -206,7 +206,7 @@ TEST(WindowsBuild, DemoUnderWineBehavesAsOnLinux) {
     }
     // One frame of the offscreen capture (a hidden WGL window) against the
     // Linux frame: the same but for a few pixels of scattered models placed
-    // one rounding step apart (see WorldMatchesLinux).
+    // one rounding step apart (see expectWorldMatchesLinux).
     const std::string arguments = " capture --frames 2 --at 2 --size 320x180 --out ";
     std::filesystem::create_directories(scratch.file("windows"));
     std::filesystem::create_directories(scratch.file("linux"));
