@@ -1,5 +1,5 @@
 # Cross-compiling for 64-bit Windows with Debian's mingw-w64 (the posix
-# thread model, which has std::mutex and std::call_once). Libraries come from
+# thread model, with the full C++ thread library). Libraries come from
 # the mingw-w64 sysroot and from the dependencies tools/build-windows.sh
 # builds into build-windows/deps.
 set(CMAKE_SYSTEM_NAME Windows)
