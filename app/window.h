@@ -9,7 +9,7 @@
 
 struct EngineWindow {
     PlatformWindow* window = nullptr;
-    PlatformWindow* deviceContext = nullptr;  // SDL presents through the window itself
+    PlatformWindow* deviceContext = nullptr;  // presents through the window (which holds the Win32 DC)
     PlatformGlContext glContext = nullptr;
     int32_t clientX = 0, clientY = 0;  // the work area's left and top
 };

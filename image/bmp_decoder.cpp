@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "image/image_decoders.h"
+#include "platform/file_size.h"
 
 static unsigned readU16(const unsigned char* p) { return unsigned(p[0]) | (unsigned(p[1]) << 8); }
 static unsigned readU32(const unsigned char* p) { return readU16(p) | (unsigned(readU16(p + 2)) << 16); }
@@ -54,14 +55,14 @@ bool decodeBmp(const char* path, Image& image, std::string& reason) {
         paletteSize = coloursUsed ? coloursUsed : 256;
         if (paletteSize > 256) return fail(file, reason, "BMP palette too large");
         const long long paletteOffset = 14 + infoSize;
-        if (fileSize < paletteOffset + paletteSize * 4 || std::fseek(file, long(paletteOffset), SEEK_SET) != 0 ||
+        if (fileSize < paletteOffset + paletteSize * 4 || !seekFileTo(file, paletteOffset) ||
             std::fread(palette, 4, size_t(paletteSize), file) != size_t(paletteSize))
             return fail(file, reason, "truncated BMP palette");
     }
 
     const long long rowBytes = ((width * bitsPerPixel + 31) / 32) * 4;
     if (fileSize < dataOffset + rowBytes * height) return fail(file, reason, "truncated BMP pixel data");
-    if (std::fseek(file, long(dataOffset), SEEK_SET) != 0) return fail(file, reason, "BMP read error");
+    if (!seekFileTo(file, dataOffset)) return fail(file, reason, "BMP read error");
 
     unsigned char* pixels = new (std::nothrow) unsigned char[width * height * 4];
     if (!pixels) return fail(file, reason, "out of memory");

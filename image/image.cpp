@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "image/image_decoders.h"
+#include "platform/file_size.h"
 
 Image::~Image() { delete[] pixels; }
 
@@ -19,10 +20,7 @@ bool imageSizeAcceptable(long long width, long long height) {
 }
 
 long long fileSizeOf(FILE* file) {
-    if (std::fseek(file, 0, SEEK_END) != 0) return -1;
-    const long size = std::ftell(file);
-    if (std::fseek(file, 0, SEEK_SET) != 0) return -1;
-    return size;
+    return openFileSize(file);
 }
 
 void loadImage(Image& image, const char* path, std::string* error) {

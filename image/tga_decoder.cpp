@@ -5,6 +5,7 @@
 #include <new>
 
 #include "image/image_decoders.h"
+#include "platform/file_size.h"
 
 bool decodeTga(const char* path, Image& image, std::string& reason) {
     FILE* file = std::fopen(path, "rb");
@@ -61,7 +62,7 @@ bool decodeTga(const char* path, Image& image, std::string& reason) {
     }
     // Greyscale is read into the front of the buffer and expanded in place
     // from the back, where each pixel's 4 bytes never overtake unread input.
-    const bool read = std::fseek(file, long(dataOffset), SEEK_SET) == 0 &&
+    const bool read = seekFileTo(file, dataOffset) &&
                       std::fread(pixels, 1, size_t(dataBytes), file) == size_t(dataBytes);
     std::fclose(file);
     if (!read) {

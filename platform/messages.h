@@ -1,9 +1,13 @@
-// A Win32-shaped message queue over SDL events. The engine registers one
-// window procedure; pumping takes each message off the queue and hands it to
-// that procedure. Keys arrive as Windows virtual-key codes (OS key repeat as
-// repeated key-downs), mouse buttons and the wheel as their WM_ messages, and
-// the close button as WM_CLOSE. Posted messages (synthetic keys, WM_QUIT) go
-// through the same queue, ahead of new SDL events.
+// The Win32 message queue: the real one on Windows, an emulation over SDL
+// events elsewhere. The engine registers one window procedure; pumping takes
+// each message off the queue and hands it to that procedure. Keys arrive as
+// Windows virtual-key codes (OS key repeat as repeated key-downs), mouse
+// buttons and the wheel as their WM_ messages, and the close button as
+// WM_CLOSE. Posted messages (synthetic keys, WM_QUIT) go through the same
+// queue, ahead of new SDL events.
+//
+// On Windows, <windows.h> defines the same names as macros of the same
+// values: the layer includes it after this header.
 #pragma once
 
 #include <cstdint>
@@ -46,18 +50,21 @@ struct PlatformMessage {
     uint32_t message = 0;
     uintptr_t wParam = 0;  // key: virtual key; wheel: signed delta in the high 16 bits
     intptr_t lParam = 0;   // mouse: client x in the low 16 bits, y in the high 16 bits
+    void* systemWindow = nullptr;  // Win32: the target window's handle, which may be none of the engine's
 };
 
 typedef intptr_t (*WindowProcedure)(PlatformWindow* window, uint32_t message, uintptr_t wParam,
                                     intptr_t lParam);
 
-// Installs the procedure that receives every dispatched message and starts
-// the event queue. False when SDL cannot start its event system.
+// Installs the procedure that receives every dispatched message: registers
+// the window class "myWindowClass" on Win32, starts the event queue on SDL.
+// False when that fails.
 bool registerWindowProcedure(WindowProcedure procedure);
 
 // Removes the next message; false when the queue is empty.
 bool peekMessage(PlatformMessage* message);
-// Calls the window procedure with it; messages without a window go nowhere.
+// Translates it (Win32: key messages also queue their characters) and calls
+// the window procedure with it; messages without a window go nowhere.
 intptr_t dispatchMessage(const PlatformMessage& message);
 // Calls the window procedure at once (not queued).
 intptr_t sendMessage(PlatformWindow* window, uint32_t message, uintptr_t wParam, intptr_t lParam);
@@ -71,6 +78,3 @@ void postKeyMessage(uint32_t virtualKey, bool down);
 // the window; everything else returns 0.
 intptr_t defaultWindowProcedure(PlatformWindow* window, uint32_t message, uintptr_t wParam,
                                 intptr_t lParam);
-
-// The virtual key of an SDL key code; 0 for keys the layer does not map.
-uint32_t virtualKeyFromSdl(int32_t sdlKeycode);

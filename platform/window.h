@@ -1,13 +1,14 @@
-// The window and OpenGL context layer on SDL2: the desktop work area, one
+// The window and OpenGL context layer: the desktop work area, one
 // fixed-size window, its double-buffered GL context and the buffer swap.
-// An offscreen mode runs the same calls on SDL's "offscreen" video driver
-// at a chosen size, for headless capture and tests.
+// An offscreen mode runs the same calls without showing anything (SDL's
+// "offscreen" video driver, or a hidden Win32 window) at a chosen size, for
+// headless capture and tests.
 #pragma once
 
 #include <cstdint>
 
 struct PlatformWindow;          // opaque; one per created window
-typedef void* PlatformGlContext;  // the SDL GL context
+typedef void* PlatformGlContext;  // the SDL or WGL context
 
 struct PlatformRect {
     int32_t left = 0, top = 0, right = 0, bottom = 0;
@@ -48,7 +49,3 @@ void swapPlatformBuffers(PlatformWindow* window);
 
 // The first window created (the main window), or null.
 PlatformWindow* firstPlatformWindow();
-// The window that SDL knows by `sdlWindowId`, or null.
-PlatformWindow* platformWindowFromSdlId(uint32_t sdlWindowId);
-struct SDL_Window;
-SDL_Window* sdlWindowOf(PlatformWindow* window);

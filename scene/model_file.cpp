@@ -11,6 +11,8 @@
 #include <cstdio>
 #include <cstring>
 
+#include "platform/file_size.h"
+
 #include "image/texture.h"
 #include "render/gl_state_cache.h"
 #include "render/shader_catalogue.h"
@@ -34,7 +36,7 @@ constexpr uint32_t kMaxVertices = 0x7FFFFFFFu / 76;
 
 // Far above any real model (the demo's largest is half a megabyte), far below
 // what would exhaust memory once parsed.
-constexpr long kMaxFileBytes = 256L << 20;
+constexpr long long kMaxFileBytes = 256LL << 20;
 
 // Smallest possible encodings, used to check counts against the bytes left.
 constexpr uint64_t kMinNodeBytes = 4 + 64 + 4 + 4 + 4 + 4 + 4;  // no joints, triangles, vertices, materials, children
@@ -219,11 +221,10 @@ static bool readFileBytes(const char* path, std::vector<unsigned char>& bytes, s
         error = std::string("cannot open ") + path;
         return false;
     }
-    bool ok = fseek(file, 0, SEEK_END) == 0;
-    long size = ok ? ftell(file) : -1;
-    // A folder opens too and reports an absurd size; a hostile file may be
-    // huge. Neither is read into memory.
-    ok = size >= 0 && size <= kMaxFileBytes && fseek(file, 0, SEEK_SET) == 0;
+    const long long size = openFileSize(file);
+    // A folder opens too (on Linux) and reports an absurd size; a hostile
+    // file may be huge. Neither is read into memory.
+    bool ok = size >= 0 && size <= kMaxFileBytes;
     if (ok) {
         bytes.resize((size_t)size);
         ok = fread(bytes.data(), 1, bytes.size(), file) == bytes.size();

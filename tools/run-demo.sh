@@ -1,9 +1,14 @@
 #!/usr/bin/env bash
 # Sets up, builds and starts the demo. Without a display, runs the demo
 # offscreen instead and writes a sheet with one frame from the middle of each
-# of its nine acts.
+# of its nine acts. With --windows, starts build-windows/bin/demo.exe (from
+# tools/build-windows.sh) under Wine instead.
 set -euo pipefail
 cd "$(dirname "$0")/.."
+if [ "${1:-}" = "--windows" ]; then
+    [ -x build-windows/bin/demo.exe ] || tools/build-windows.sh
+    exec tools/windows/wine-run.sh build-windows/bin/demo.exe
+fi
 tools/setup.sh
 tools/build.sh
 if [ -n "${DISPLAY:-}" ] || [ -n "${WAYLAND_DISPLAY:-}" ]; then

@@ -1,13 +1,16 @@
 #!/usr/bin/env bash
-# Sets up, builds and runs the whole test suite through CTest; then the same
-# suite built with AddressSanitizer and UndefinedBehaviorSanitizer (clang,
-# build-asan/), and each fuzz harness for a minute (FUZZ_SECONDS overrides;
-# 0 skips the fuzzing).
+# Sets up, builds and runs the whole test suite through CTest, with the
+# Windows build (mingw-w64, build-windows/) and its suites under Wine; then
+# the same suite built with AddressSanitizer and UndefinedBehaviorSanitizer
+# (clang, build-asan/), and each fuzz harness for a minute (FUZZ_SECONDS
+# overrides; 0 skips the fuzzing).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 tools/setup.sh
 tools/build.sh
+tools/build-windows.sh
 ctest --test-dir build --output-on-failure -j "$(nproc)"
+tools/test-windows.sh
 tools/sanitize-tests.sh
 if [ "${FUZZ_SECONDS:-60}" != 0 ]; then
     tools/fuzz.sh

@@ -75,7 +75,8 @@ std::string XvfbServer::run(const std::string& command) const {
     return output;
 }
 
-DemoProcess::DemoProcess(const std::string& display, const std::string& stderrPath) {
+DemoProcess::DemoProcess(const std::string& display, const std::string& stderrPath,
+                         const std::vector<std::string>& command) {
     pid_ = fork();
     if (pid_ != 0) return;
     if (display.empty())
@@ -90,7 +91,11 @@ DemoProcess::DemoProcess(const std::string& display, const std::string& stderrPa
     redirect(0, "/dev/null", 0);
     redirect(1, "/dev/null", 1);
     redirect(2, stderrPath.c_str(), 1);
-    execl(BIN_DIR "/demo", "demo", static_cast<char*>(nullptr));
+    if (command.empty()) execl(BIN_DIR "/demo", "demo", static_cast<char*>(nullptr));
+    std::vector<char*> arguments;
+    for (const std::string& argument : command) arguments.push_back(const_cast<char*>(argument.c_str()));
+    arguments.push_back(nullptr);
+    execv(arguments[0], arguments.data());
     _exit(127);
 }
 

@@ -5,6 +5,7 @@
 #include <sys/types.h>
 
 #include <string>
+#include <vector>
 
 // True when `name` is found on PATH.
 bool haveCommand(const char* name);
@@ -30,8 +31,10 @@ private:
 // The demo binary as a child process, killed on destruction if still running.
 class DemoProcess {
 public:
-    // display: the DISPLAY to use, empty for none. Standard error goes to stderrPath.
-    DemoProcess(const std::string& display, const std::string& stderrPath);
+    // display: the DISPLAY to use, empty for none. Standard error goes to
+    // stderrPath. command: the program and its arguments, the demo by default.
+    DemoProcess(const std::string& display, const std::string& stderrPath,
+                const std::vector<std::string>& command = {});
     ~DemoProcess();
     DemoProcess(const DemoProcess&) = delete;
     DemoProcess& operator=(const DemoProcess&) = delete;

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -51,10 +52,13 @@ TEST_F(TextureTest, SamePathSharesOneTextureCaseDifferentPathsDoNot) {
     Texture* other = loadTexture(upper.c_str());
     EXPECT_NE(other, first);
     EXPECT_EQ(findTexture(upper.c_str()), other);
-    // A file that does not decode still gets a GL name, with nothing uploaded.
-    EXPECT_EQ(other->image->pixels, nullptr);
     EXPECT_NE(other->glName, -1);
-    EXPECT_TRUE(textureContents(other).empty());
+    // A file that does not decode still gets a GL name, with nothing
+    // uploaded. (Windows finds red.png under either case.)
+    if (!std::filesystem::exists(upper)) {
+        EXPECT_EQ(other->image->pixels, nullptr);
+        EXPECT_TRUE(textureContents(other).empty());
+    }
 }
 
 TEST_F(TextureTest, ReloadUploadsOnceAtTheNextBind) {

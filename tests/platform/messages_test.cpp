@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "platform/messages.h"
+#include "platform/sdl2/sdl_layer.h"
 #include "platform/window.h"
 
 namespace {

@@ -78,5 +78,5 @@ TEST_F(RendererTest, BrokenShaderEndsTheProcess) {
             renderInit();
             std::_Exit(0);
         },
-        ::testing::ExitedWithCode(255), "");
+        ::testing::ExitedWithCode(kExitStatusOfMinusOne), "");
 }

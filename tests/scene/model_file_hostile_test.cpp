@@ -13,7 +13,8 @@ TEST(ModelFileHostile, FolderAndHugeFileFailWithoutReadingThem) {
     ModelFileData data;
     std::string error;
     EXPECT_FALSE(readModelFile(dir.file("Pine.bin").c_str(), data, &error));
-    EXPECT_NE(error.find("cannot read"), std::string::npos) << error;
+    // Linux opens a folder and cannot read it; Windows does not open it.
+    EXPECT_NE(error.find("cannot"), std::string::npos) << error;
 
     // 64 GiB of holes: nothing is written to disk.
     const std::string huge = dir.write("huge.bin", "\x01\x33\xC6\xB6");

@@ -4,13 +4,15 @@
 #include "render/renderer.h"
 
 #include <GL/glew.h>
-#include <SDL2/SDL.h>
+
+#include <string>
+
+#include "platform/offscreen_gl.h"
 
 namespace {
 struct TestGl {
-    SDL_Window* window = nullptr;
-    SDL_GLContext context = nullptr;
-    const char* error = nullptr;
+    bool made = false;
+    std::string error;
     bool tried = false;
 };
 TestGl& testGl() {
@@ -23,26 +25,12 @@ bool ensureTestGlContext(int width, int height, const char** error) {
     TestGl& gl = testGl();
     if (!gl.tried) {
         gl.tried = true;
-        SDL_SetHint(SDL_HINT_VIDEODRIVER, "offscreen");
-        if (SDL_Init(SDL_INIT_VIDEO) != 0) {
-            gl.error = "SDL could not start the offscreen video driver";
-        } else {
-            SDL_GL_SetAttribute(SDL_GL_CONTEXT_PROFILE_MASK, SDL_GL_CONTEXT_PROFILE_COMPATIBILITY);
-            SDL_GL_SetAttribute(SDL_GL_DEPTH_SIZE, 16);
-            SDL_GL_SetAttribute(SDL_GL_DOUBLEBUFFER, 1);
-            gl.window = SDL_CreateWindow("test", 0, 0, width, height, SDL_WINDOW_OPENGL | SDL_WINDOW_HIDDEN);
-            if (gl.window) gl.context = SDL_GL_CreateContext(gl.window);
-            if (!gl.context) {
-                gl.error = "no OpenGL context on the offscreen driver";
-            } else {
-                glewInit();  // reports a missing GLX display under EGL; the entry points are loaded
-                glViewport(0, 0, width, height);
-            }
-        }
+        gl.made = createOffscreenContext(width, height, &gl.error, 16);
+        if (gl.made) glViewport(0, 0, width, height);
     }
-    if (gl.context) SDL_GL_MakeCurrent(gl.window, gl.context);
-    if (error) *error = gl.error;
-    return gl.context != nullptr;
+    if (gl.made) makeOffscreenContextCurrent();
+    if (error) *error = gl.error.c_str();
+    return gl.made;
 }
 
 void readPixel(int x, int y, unsigned char rgba[4]) {

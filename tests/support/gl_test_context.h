@@ -1,5 +1,5 @@
-// An OpenGL context for tests, made through SDL's offscreen video driver
-// (EGL on Mesa's llvmpipe): no X server, no window on screen.
+// An OpenGL context for tests, made by the platform layer without a window
+// on screen (Mesa llvmpipe).
 #pragma once
 
 #include <gtest/gtest.h>
@@ -7,6 +7,13 @@
 // Creates the context once per test process and keeps it current. Returns
 // false (with the reason in *error) when no context can be made.
 bool ensureTestGlContext(int width = 64, int height = 64, const char** error = nullptr);
+
+// exit(-1) as the parent process sees it.
+#ifdef _WIN32
+constexpr int kExitStatusOfMinusOne = -1;
+#else
+constexpr int kExitStatusOfMinusOne = 255;
+#endif
 
 // Reads one RGBA pixel of the current framebuffer (origin bottom-left).
 void readPixel(int x, int y, unsigned char rgba[4]);

@@ -3,6 +3,9 @@
 
 #include <string>
 
+// Removes a folder and what it holds, leaving whatever the system refuses.
+void removeFolderTree(const std::string& path);
+
 class ScratchDir {
 public:
     ScratchDir();

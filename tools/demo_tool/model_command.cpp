@@ -10,7 +10,7 @@
 #include "image/texture.h"
 #include "scene/model.h"
 #include "scene/model_file.h"
-#include "tools/demo_tool/offscreen_context.h"
+#include "platform/offscreen_gl.h"
 
 static std::string jsonString(const char* text) {
     std::string out = "\"";

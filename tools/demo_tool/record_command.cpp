@@ -8,7 +8,6 @@
 // complete; SIGINT or SIGTERM stops the run and completes the file with the
 // frames done. Bad input exits with 2 before anything is rendered or written.
 #include <GL/glew.h>
-#include <SDL2/SDL.h>
 #include <signal.h>
 #include <unistd.h>
 
@@ -83,35 +82,6 @@ const char* containerFor(const std::string& path) {
     return nullptr;
 }
 
-// The soundtrack as the demo plays it, as interleaved floats; empty when the
-// file cannot be read (the demo then plays nothing either).
-Soundtrack loadSoundtrack(const char* path) {
-    Soundtrack soundtrack;
-    SDL_AudioSpec spec;
-    Uint8* bytes = nullptr;
-    Uint32 length = 0;
-    if (!SDL_LoadWAV(path, &spec, &bytes, &length)) return soundtrack;
-    SDL_AudioCVT conversion;
-    if (spec.channels >= 1 && spec.channels <= 8 &&
-        SDL_BuildAudioCVT(&conversion, spec.format, spec.channels, spec.freq, AUDIO_F32SYS, spec.channels,
-                          spec.freq) >= 0) {
-        const Uint32 frameBytes = SDL_AUDIO_BITSIZE(spec.format) / 8 * spec.channels;
-        length -= length % frameBytes;  // whole sample frames, as the demo loops them
-        std::vector<Uint8> buffer((size_t)length * conversion.len_mult);
-        std::memcpy(buffer.data(), bytes, length);
-        conversion.buf = buffer.data();
-        conversion.len = (int)length;
-        if (SDL_ConvertAudio(&conversion) == 0) {
-            const float* samples = (const float*)buffer.data();
-            soundtrack.samples.assign(samples, samples + conversion.len_cvt / sizeof(float));
-            soundtrack.channels = spec.channels;
-            soundtrack.sampleRate = spec.freq;
-        }
-    }
-    SDL_FreeWAV(bytes);
-    return soundtrack;
-}
-
 double milliseconds(std::chrono::steady_clock::time_point from) {
     return std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - from).count();
 }
@@ -180,7 +150,7 @@ int recordCommand(int argc, char** argv) {
     if (!std::filesystem::exists("shaders/static_meshes_vs.glsl"))
         return badInput("shaders/ not found: run from the repository root");
 
-    Soundtrack soundtrack = loadSoundtrack(kSoundtrackPath);
+    Soundtrack soundtrack = readSoundtrack(kSoundtrackPath);
     if (soundtrack.samples.empty())
         std::fprintf(stderr, "demo-tool record: %s cannot be read; the video is silent\n", kSoundtrackPath);
 

@@ -10,7 +10,7 @@
 #include <vector>
 
 #include "render/shader_source.h"
-#include "tools/demo_tool/offscreen_context.h"
+#include "platform/offscreen_gl.h"
 
 static int compileShader(const ShaderObject& shader) {
     std::string error;

@@ -23,7 +23,7 @@
 #include "scene/light.h"
 #include "scene/model.h"
 #include "scene/model_file.h"
-#include "tools/demo_tool/offscreen_context.h"
+#include "platform/offscreen_gl.h"
 #include "tools/demo_tool/options.h"
 
 struct Box {
@@ -127,7 +127,7 @@ int thumbnailCommand(int argc, char** argv) {
             // A sphere of that radius fits the narrower field of view.
             const double fovY = 40.0;
             const double aspect = (double)width / height;
-            double halfFov = fovY * 0.5 * M_PI / 180.0;
+            double halfFov = fovY * 0.5 * 3.14159265358979323846 / 180.0;
             if (aspect < 1.0) halfFov = std::atan(std::tan(halfFov) * aspect);
             const float distance = (float)(radius / std::sin(halfFov)) * 1.05f;
             const Vector3 direction = vectorNormalise(Vector3{0.6f, 0.45f, 1.0f});

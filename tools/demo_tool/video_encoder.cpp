@@ -208,6 +208,66 @@ bool addSound(VideoEncoder* encoder, int64_t end, std::string* error) {
 }
 }  // namespace
 
+Soundtrack readSoundtrack(const char* path) {
+    Soundtrack soundtrack;
+    AVFormatContext* input = nullptr;
+    AVCodecContext* decoder = nullptr;
+    SwrContext* converter = nullptr;
+    AVPacket* packet = av_packet_alloc();
+    AVFrame* frame = av_frame_alloc();
+    std::vector<float> converted;
+    const AVCodec* codec = nullptr;
+    int stream = -1;
+    bool ok = packet && frame && avformat_open_input(&input, path, nullptr, nullptr) >= 0 &&
+              avformat_find_stream_info(input, nullptr) >= 0 &&
+              (stream = av_find_best_stream(input, AVMEDIA_TYPE_AUDIO, -1, -1, &codec, 0)) >= 0 &&
+              (decoder = avcodec_alloc_context3(codec)) != nullptr &&
+              avcodec_parameters_to_context(decoder, input->streams[stream]->codecpar) >= 0 &&
+              avcodec_open2(decoder, codec, nullptr) >= 0 && decoder->ch_layout.nb_channels > 0 &&
+              swr_alloc_set_opts2(&converter, &decoder->ch_layout, AV_SAMPLE_FMT_FLT, decoder->sample_rate,
+                                  &decoder->ch_layout, decoder->sample_fmt, decoder->sample_rate, 0, nullptr) >= 0 &&
+              swr_init(converter) >= 0;
+    // Every decoded frame, then a flush (a null packet) for the decoder's last frames.
+    for (bool draining = false; ok && !draining;) {
+        int sent = 0;
+        if (av_read_frame(input, packet) >= 0) {
+            if (packet->stream_index != stream) {
+                av_packet_unref(packet);
+                continue;
+            }
+            sent = avcodec_send_packet(decoder, packet);
+            av_packet_unref(packet);
+        } else {
+            draining = true;
+            sent = avcodec_send_packet(decoder, nullptr);
+        }
+        if (sent < 0 && sent != AVERROR(EAGAIN)) ok = false;
+        while (ok && avcodec_receive_frame(decoder, frame) >= 0) {
+            const int channels = decoder->ch_layout.nb_channels;
+            converted.resize((size_t)frame->nb_samples * channels);
+            uint8_t* out = (uint8_t*)converted.data();
+            const int produced =
+                swr_convert(converter, &out, frame->nb_samples, (const uint8_t**)frame->extended_data, frame->nb_samples);
+            if (produced < 0) ok = false;
+            else soundtrack.samples.insert(soundtrack.samples.end(), converted.begin(),
+                                           converted.begin() + (ptrdiff_t)produced * channels);
+            av_frame_unref(frame);
+        }
+    }
+    if (ok) {
+        soundtrack.channels = decoder->ch_layout.nb_channels;
+        soundtrack.sampleRate = decoder->sample_rate;
+    } else {
+        soundtrack.samples.clear();
+    }
+    swr_free(&converter);
+    avcodec_free_context(&decoder);
+    avformat_close_input(&input);
+    av_frame_free(&frame);
+    av_packet_free(&packet);
+    return soundtrack;
+}
+
 VideoEncoder* openVideoEncoder(const VideoSettings& settings, const Soundtrack& soundtrack, std::string* error) {
     av_log_set_level(AV_LOG_ERROR);  // the libraries' notes would bury the tool's own lines
     VideoEncoder* encoder = new VideoEncoder;

@@ -25,6 +25,10 @@ struct Soundtrack {
     int sampleRate = 44100;
 };
 
+// Decodes a sound file (the demo's WAV soundtrack) into interleaved floats at
+// its own rate and channel count; no samples when it cannot be read.
+Soundtrack readSoundtrack(const char* path);
+
 // Opens both encoders, creates the file and writes its header. Null, with a
 // one-line reason in *error, when an encoder is missing or refuses the
 // settings or the file cannot be written.

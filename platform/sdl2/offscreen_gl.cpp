@@ -1,4 +1,4 @@
-#include "tools/demo_tool/offscreen_context.h"
+#include "platform/offscreen_gl.h"
 
 #include <GL/glew.h>
 #include <SDL2/SDL.h>
@@ -6,14 +6,14 @@
 static SDL_Window* g_window = nullptr;
 static SDL_GLContext g_context = nullptr;
 
-bool createOffscreenContext(int width, int height, std::string* error) {
+bool createOffscreenContext(int width, int height, std::string* error, int depthBits) {
     SDL_SetHint(SDL_HINT_VIDEODRIVER, "offscreen");
     if (SDL_Init(SDL_INIT_VIDEO) != 0) {
         if (error) *error = std::string("SDL could not start the offscreen video driver: ") + SDL_GetError();
         return false;
     }
     SDL_GL_SetAttribute(SDL_GL_CONTEXT_PROFILE_MASK, SDL_GL_CONTEXT_PROFILE_COMPATIBILITY);
-    SDL_GL_SetAttribute(SDL_GL_DEPTH_SIZE, 24);
+    SDL_GL_SetAttribute(SDL_GL_DEPTH_SIZE, depthBits);
     SDL_GL_SetAttribute(SDL_GL_DOUBLEBUFFER, 1);
     g_window = SDL_CreateWindow("demo-tool", 0, 0, width, height, SDL_WINDOW_OPENGL | SDL_WINDOW_HIDDEN);
     if (g_window) g_context = SDL_GL_CreateContext(g_window);
@@ -25,6 +25,10 @@ bool createOffscreenContext(int width, int height, std::string* error) {
     SDL_GL_MakeCurrent(g_window, g_context);
     glewInit();  // reports a missing GLX display under EGL; the entry points are loaded all the same
     return true;
+}
+
+void makeOffscreenContextCurrent() {
+    if (g_context) SDL_GL_MakeCurrent(g_window, g_context);
 }
 
 void destroyOffscreenContext() {

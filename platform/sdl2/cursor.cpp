@@ -2,6 +2,7 @@
 
 #include <SDL2/SDL.h>
 
+#include "platform/sdl2/sdl_layer.h"
 #include "platform/window.h"
 
 namespace {

@@ -1,5 +1,7 @@
 #include "platform/window.h"
 
+#include "platform/sdl2/sdl_layer.h"
+
 #include <SDL2/SDL.h>
 
 #include "platform/messages.h"

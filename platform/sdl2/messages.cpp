@@ -4,6 +4,7 @@
 
 #include <deque>
 
+#include "platform/sdl2/sdl_layer.h"
 #include "platform/window.h"
 
 namespace {

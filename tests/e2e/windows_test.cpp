@@ -1,0 +1,239 @@
+// The Windows build (tools/build-windows.sh) run as a user would under Wine:
+// demo.exe in a window on a private X server, and demo-tool.exe against the
+// Linux demo-tool.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cctype>
+#include <chrono>
+#include <cmath>
+#include <cstdlib>
+#include <filesystem>
+#include <map>
+#include <sstream>
+#include <string>
+#include <thread>
+
+#include "tests/e2e/capture_run.h"
+#include "tests/e2e/x_session.h"
+#include "tests/support/scratch_dir.h"
+
+namespace {
+const std::string kWindowsBin = SOURCE_DIR "/build-windows/bin/";
+const std::string kWine = SOURCE_DIR "/tools/windows/wine-run.sh";
+
+// Skips unless the Windows programs have been built and Wine is there.
+bool windowsBuildMissing() {
+    return !std::filesystem::exists(kWindowsBin + "demo.exe") || !haveCommand("wine");
+}
+
+// Windows programs end their text lines with "\r\n".
+std::string withoutCarriageReturns(std::string text) {
+    text.erase(std::remove(text.begin(), text.end(), '\r'), text.end());
+    return text;
+}
+
+// Runs a shell command from the current folder; its standard output.
+std::string outputOf(const std::string& command, int* exitCode = nullptr) {
+    std::string output;
+    if (FILE* pipe = popen(command.c_str(), "r")) {
+        char buffer[4096];
+        size_t read;
+        while ((read = std::fread(buffer, 1, sizeof buffer, pipe)) > 0) output.append(buffer, read);
+        const int status = pclose(pipe);
+        if (exitCode) *exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    }
+    return withoutCarriageReturns(output);
+}
+
+// Waits until every program in the Wine prefix has ended and its server
+// with them. The first program of a session starts Wine's desktop process,
+// and every later one shares that process's display (or its lack of one):
+// runs with and without a display must not overlap.
+void waitForWineToEnd() {
+    outputOf("WINEPREFIX='" SOURCE_DIR "/build-windows/wine' wineserver --wait 2>/dev/null");
+}
+
+// "key=value" lines of win32-probe.
+std::map<std::string, std::string> probe(const XvfbServer& server, const std::string& arguments) {
+    std::map<std::string, std::string> fields;
+    std::istringstream lines(
+        withoutCarriageReturns(server.run(kWine + " " + kWindowsBin + "win32-probe.exe " + arguments)));
+    std::string line;
+    while (std::getline(lines, line)) {
+        const size_t equals = line.find('=');
+        if (equals != std::string::npos) fields[line.substr(0, equals)] = line.substr(equals + 1);
+    }
+    return fields;
+}
+
+// "a,b,c,d" as four integers.
+std::vector<int> numbers(const std::string& text) {
+    std::vector<int> values;
+    std::istringstream parts(text);
+    std::string part;
+    while (std::getline(parts, part, ',')) values.push_back(std::atoi(part.c_str()));
+    return values;
+}
+
+// Compares two JSON texts token by token: the text between numbers must be
+// equal, integers (counts, indices) equal, other numbers within
+// `relative` of each other. The first difference, or empty.
+std::string jsonDifference(const std::string& a, const std::string& b, double relative, double* worst) {
+    size_t i = 0, j = 0;
+    auto isNumberStart = [](const std::string& s, size_t at) {
+        return std::isdigit(static_cast<unsigned char>(s[at])) || (s[at] == '-' && at + 1 < s.size());
+    };
+    while (i < a.size() && j < b.size()) {
+        if (isNumberStart(a, i) && isNumberStart(b, j)) {
+            char* endA = nullptr;
+            char* endB = nullptr;
+            const double x = std::strtod(a.c_str() + i, &endA), y = std::strtod(b.c_str() + j, &endB);
+            const std::string textA = a.substr(i, static_cast<size_t>(endA - (a.c_str() + i)));
+            const std::string textB = b.substr(j, static_cast<size_t>(endB - (b.c_str() + j)));
+            const bool integers = textA.find_first_of(".eE") == std::string::npos &&
+                                  textB.find_first_of(".eE") == std::string::npos;
+            const double scale = std::fmax(std::fabs(x), std::fabs(y));
+            const double difference = scale > 0.0 ? std::fabs(x - y) / scale : 0.0;
+            *worst = std::fmax(*worst, difference);
+            if (integers ? textA != textB : difference > relative)
+                return "at byte " + std::to_string(i) + ": " + textA + " against " + textB;
+            i = static_cast<size_t>(endA - a.c_str());
+            j = static_cast<size_t>(endB - b.c_str());
+        } else if (a[i++] != b[j++]) {
+            return "the texts part at byte " + std::to_string(i - 1);
+        }
+    }
+    return i == a.size() && j == b.size() ? "" : "one text is longer";
+}
+
+// The scattering pass prints the same world on Windows as on Linux: the same
+// counts and template indices, floats within 2e-5 of each other.
+void expectWorldMatchesLinux() {
+    ScratchDir scratch;
+    std::string raw(255 * 255, '\0');
+    for (size_t i = 0; i < raw.size(); ++i) raw[i] = static_cast<char>((i * 37 + i / 255 * 11) % 256);
+    scratch.write("a.raw", raw);
+    for (const char* settings : {"", "--water-level 50", "--height-scale 55", "--use-raw --heights"}) {
+        SCOPED_TRACE(settings);
+        int linuxExit = -1, windowsExit = -1;
+        const std::string inScratch = "cd '" + scratch.path() + "' && ";
+        const std::string linuxWorld = outputOf(inScratch + BIN_DIR "/demo-tool world " + settings, &linuxExit);
+        const std::string windows = outputOf(
+            inScratch + "DISPLAY= " + kWine + " " + kWindowsBin + "demo-tool.exe world " + settings + " 2>/dev/null",
+            &windowsExit);
+        ASSERT_EQ(linuxExit, 0);
+        ASSERT_EQ(windowsExit, 0);
+        ASSERT_GT(linuxWorld.size(), 1000u);
+        double worst = 0.0;
+        EXPECT_EQ(jsonDifference(windows, linuxWorld, 2e-5, &worst), "");
+        std::printf("world %s: largest relative difference %g, texts %s\n", settings, worst,
+                    windows == linuxWorld ? "equal" : "differ");
+    }
+}
+
+}  // namespace
+
+// One walk through what a Windows user sees: the world demo-tool.exe prints,
+// the window, the landscape in it, Escape, the close button, one frame of
+// the offscreen capture, all against Linux, and a start without a display.
+// (One test: the programs of one Wine prefix share its windows and its
+// display, so these runs must not overlap.)
+TEST(WindowsBuild, DemoUnderWineBehavesAsOnLinux) {
+    if (windowsBuildMissing()) GTEST_SKIP() << "no Windows build: run tools/build-windows.sh";
+    for (const char* tool : {"Xvfb", "xdotool", "xwd", "convert"})
+        if (!haveCommand(tool)) GTEST_SKIP() << tool << " is not installed";
+    const int width = 640, height = 400;
+    XvfbServer server(width, height);
+    ASSERT_TRUE(server.running()) << "Xvfb did not start";
+    waitForWineToEnd();
+    expectWorldMatchesLinux();
+    waitForWineToEnd();
+
+    ScratchDir scratch;
+    const std::vector<std::string> demo = {kWine, kWindowsBin + "demo.exe"};
+
+    {
+        DemoProcess process(server.display(), scratch.file("stderr.txt"), demo);
+        // The title is ":-)" from creation until the engine start-up empties it.
+        std::map<std::string, std::string> window = probe(server, "window 60");
+        for (int tries = 0; tries < 60 && window["found"] == "1" && window["title_length"] != "0"; ++tries) {
+            std::this_thread::sleep_for(std::chrono::seconds(1));
+            window = probe(server, "window 0");
+        }
+        ASSERT_EQ(window["found"], "1") << readFile(scratch.file("stderr.txt"));
+        EXPECT_EQ(window["visible"], "1");
+        EXPECT_EQ(window["title_length"], "0");
+        EXPECT_EQ(window["style"], "0x14ca0000");  // visible, clip siblings, caption, system menu, minimise box
+        EXPECT_EQ(std::strtoul(window["ex_style"].c_str(), nullptr, 16) & 0x10, 0x10u);  // accepts files
+        const std::vector<int> client = numbers(window["client"]), work = numbers(window["work_area"]);
+        ASSERT_EQ(client.size(), 4u);
+        ASSERT_EQ(work.size(), 4u);
+        EXPECT_EQ(client[0], work[0]);
+        EXPECT_EQ(client[1], work[1]);
+        EXPECT_EQ(client[2], work[2]);
+        // With no task bar the work area is the whole screen, and Windows
+        // (Wine too) limits a window to the screen plus a frame's thickness:
+        // the caption above the top edge takes the difference off the height.
+        EXPECT_LE(client[3], work[3]);
+        EXPECT_GE(client[3], work[3] - 40);
+
+        const std::string shot = scratch.file("screen.png");
+        Picture picture;
+        for (auto start = std::chrono::steady_clock::now();
+             std::chrono::steady_clock::now() - start < std::chrono::seconds(60);) {
+            std::this_thread::sleep_for(std::chrono::seconds(1));
+            server.run("xwd -root -silent | convert xwd:- " + shot);
+            picture = readPicture(shot);
+            // (The window's white background reads as cloud until the first frame.)
+            if (picture.width == width && pixelShares(picture, 0, height / 2).share[PIXEL_SKY] > 0.03 &&
+                pixelShares(picture, height / 2, client[3]).share[PIXEL_LAND] > 0.5)
+                break;
+        }
+        ASSERT_EQ(picture.width, width) << "no screenshot";
+        EXPECT_GT(pixelShares(picture, height / 2, client[3]).share[PIXEL_LAND], 0.5) << "no terrain on screen";
+        EXPECT_GT(pixelShares(picture, 0, height / 2).share[PIXEL_SKY], 0.03) << "no day sky above";
+
+        server.run("xdotool mousemove " + std::to_string(width / 2) + " " + std::to_string(height / 2) + " key Escape");
+        ASSERT_TRUE(process.waitForExit(30.0)) << "demo.exe did not end on Escape";
+        EXPECT_EQ(process.exitCode(), 0);
+    }
+    {
+        DemoProcess process(server.display(), scratch.file("stderr.txt"), demo);
+        ASSERT_EQ(probe(server, "close 60")["found"], "1") << "no window to close";
+        ASSERT_TRUE(process.waitForExit(30.0)) << "demo.exe did not end on WM_CLOSE";
+        EXPECT_EQ(process.exitCode(), 0);
+    }
+    // One frame of the offscreen capture (a hidden WGL window) against the
+    // Linux frame: the same but for a few pixels of scattered models placed
+    // one rounding step apart (see expectWorldMatchesLinux).
+    const std::string arguments = " capture --frames 2 --at 2 --size 320x180 --out ";
+    std::filesystem::create_directories(scratch.file("windows"));
+    std::filesystem::create_directories(scratch.file("linux"));
+    int exitCode = -1;
+    server.run(kWine + " " + kWindowsBin + "demo-tool.exe" + arguments + scratch.file("windows") +
+               " > /dev/null; echo $? > " + scratch.file("exit.txt"));
+    EXPECT_EQ(readFile(scratch.file("exit.txt")), "0\n");
+    outputOf(BIN_DIR "/demo-tool" + arguments + scratch.file("linux") + " 2>/dev/null", &exitCode);
+    ASSERT_EQ(exitCode, 0);
+    const Picture windows = readPicture(scratch.file("windows/frame-00002.png"));
+    const Picture linuxFrame = readPicture(scratch.file("linux/frame-00002.png"));
+    ASSERT_EQ(windows.width, 320);
+    ASSERT_EQ(windows.rgb.size(), linuxFrame.rgb.size());
+    size_t differing = 0;
+    for (size_t i = 0; i < windows.rgb.size(); i += 3)
+        if (std::abs(windows.rgb[i] - linuxFrame.rgb[i]) + std::abs(windows.rgb[i + 1] - linuxFrame.rgb[i + 1]) +
+                std::abs(windows.rgb[i + 2] - linuxFrame.rgb[i + 2]) > 6)
+            ++differing;
+    std::printf("capture: %zu of %zu pixels differ\n", differing, windows.rgb.size() / 3);
+    EXPECT_LT(differing, windows.rgb.size() / 3 / 200) << differing << " pixels differ";
+
+    waitForWineToEnd();
+    {
+        DemoProcess process("", scratch.file("stderr.txt"), demo);
+        ASSERT_TRUE(process.waitForExit(60.0)) << "demo.exe without a display did not end";
+        EXPECT_NE(process.exitCode(), 0);
+        EXPECT_NE(readFile(scratch.file("stderr.txt")).find("Window Creation Failed!"), std::string::npos);
+    }
+}
+

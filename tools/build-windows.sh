@@ -1,0 +1,86 @@
+#!/usr/bin/env bash
+# Cross-builds the Windows programs with mingw-w64 into build-windows/bin/
+# (demo.exe, demo-tool.exe, the test programs) and packs
+# build-windows/landscape-demo-windows.zip. libpng, FreeType and GLEW are
+# built once from Debian's source packages (fetched with a private apt
+# configuration under build-windows/apt; the machine's sources stay as they
+# are), GoogleTest from /usr/src/googletest; they are kept in
+# build-windows/deps for later builds.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+root=$PWD
+out=$root/build-windows
+deps=$out/deps
+toolchain=$root/tools/windows/mingw-toolchain.cmake
+jobs=$(nproc)
+
+# Debian packages: the cross compiler, zlib for it, Wine to run the results,
+# dpkg-source to unpack source packages, zip for the package.
+packages=(g++-mingw-w64-x86-64 libz-mingw-w64-dev wine64 wine dpkg-dev zip libgtest-dev cmake xvfb xdotool)
+missing=()
+for p in "${packages[@]}"; do
+    dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
+done
+if [ ${#missing[@]} -gt 0 ]; then
+    echo "Installing: ${missing[*]}"
+    sudo_cmd=()
+    [ "$(id -u)" -ne 0 ] && sudo_cmd=(sudo)
+    "${sudo_cmd[@]}" apt-get update -qq
+    DEBIAN_FRONTEND=noninteractive "${sudo_cmd[@]}" apt-get install -y -qq --no-install-recommends "${missing[@]}"
+fi
+
+# Bump when the dependency build changes, so that the kept build is redone.
+deps_version="3 libpng1.6 freetype glew googletest"
+if [ "$(cat "$deps/.complete" 2>/dev/null)" != "$deps_version" ]; then
+    echo "Building the Windows dependencies (once)..."
+    rm -rf "$deps" "$out/deps-src"
+    mkdir -p "$out/apt/lists/partial" "$out/apt/cache/archives/partial" "$out/apt/sources.list.d" "$out/deps-src"
+    # Debian's own source packages, from the release this machine runs.
+    codename=$(. /etc/os-release && echo "${VERSION_CODENAME:-bookworm}")
+    echo "deb-src [signed-by=/usr/share/keyrings/debian-archive-keyring.gpg] http://deb.debian.org/debian $codename main" \
+        > "$out/apt/sources.list"
+    apt_options=(-o "Dir::Etc::SourceList=$out/apt/sources.list" -o "Dir::Etc::SourceParts=$out/apt/sources.list.d"
+                 -o "Dir::State::Lists=$out/apt/lists" -o "Dir::Cache=$out/apt/cache" -o "APT::Sandbox::User=root")
+    apt-get "${apt_options[@]}" update -qq
+    (cd "$out/deps-src" && apt-get "${apt_options[@]}" source --download-only libpng1.6 freetype glew > /dev/null)
+    for dsc in "$out"/deps-src/*.dsc; do
+        (cd "$out/deps-src" && dpkg-source --no-check -x "$(basename "$dsc")" > /dev/null)
+    done
+    src() { find "$out/deps-src" -maxdepth 1 -type d -name "$1-*" | head -n 1; }
+
+    cmake_dep() {  # name, source folder, options...
+        local name=$1 source=$2
+        shift 2
+        cmake -S "$source" -B "$out/deps-build/$name" -G Ninja -DCMAKE_TOOLCHAIN_FILE="$toolchain" \
+            -DCMAKE_BUILD_TYPE=Release -DCMAKE_INSTALL_PREFIX="$deps" -DBUILD_SHARED_LIBS=OFF "$@" > /dev/null
+        cmake --build "$out/deps-build/$name" -j "$jobs" > /dev/null
+        cmake --install "$out/deps-build/$name" > /dev/null
+    }
+    cmake_dep libpng "$(src libpng1.6)" -DPNG_SHARED=OFF -DPNG_STATIC=ON -DPNG_TESTS=OFF -DPNG_EXECUTABLES=OFF
+    cmake_dep freetype "$(src freetype)" -DFT_REQUIRE_ZLIB=ON -DFT_DISABLE_BZIP2=ON -DFT_DISABLE_PNG=ON \
+        -DFT_DISABLE_HARFBUZZ=ON -DFT_DISABLE_BROTLI=ON
+    cmake_dep glew "$root/tools/windows/glew" -DGLEW_SOURCE_DIR="$(src glew)"
+    cmake_dep googletest /usr/src/googletest -DBUILD_GMOCK=OFF -DINSTALL_GTEST=ON
+    echo "$deps_version" > "$deps/.complete"
+fi
+
+# The runtime data/ the package and the tests read, made by the Linux build's generator.
+if [ ! -f data/.complete ]; then
+    tools/build.sh
+fi
+
+# -O2 as on Linux (GCC 12's -O3 warns falsely about vector inserts).
+cmake -S . -B "$out" -G Ninja -DCMAKE_TOOLCHAIN_FILE="$toolchain" -DCMAKE_BUILD_TYPE=Release \
+    -DCMAKE_CXX_FLAGS_RELEASE="-O2 -DNDEBUG" -DBUILD_BENCHMARKS=OFF -DCMAKE_CROSSCOMPILING_EMULATOR="$root/tools/windows/wine-run.sh" > /dev/null
+cmake --build "$out" -j "$jobs"
+
+# The package: what a Windows user unzips and double-clicks.
+package=$out/package/landscape-demo
+rm -rf "$out/package" "$out/landscape-demo-windows.zip"
+mkdir -p "$package"
+x86_64-w64-mingw32-strip -o "$package/demo.exe" "$out/bin/demo.exe"  # no symbol table in the package
+cp -r shaders data "$package/"
+rm -f "$package/data/.complete"
+cp tools/windows/README.txt "$package/"
+(cd "$out/package" && zip -qr9 "$out/landscape-demo-windows.zip" landscape-demo)
+echo "Built build-windows/bin/ and build-windows/landscape-demo-windows.zip"

@@ -1,0 +1,10 @@
+#!/usr/bin/env bash
+# Runs the Windows test programs of build-windows/ (tools/build-windows.sh)
+# under Wine, on a private Xvfb server for their OpenGL context.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+exec 3< <(exec Xvfb -displayfd 1 -screen 0 640x480x24 -nolisten tcp 2> /dev/null)
+xvfb_pid=$!
+trap 'kill "$xvfb_pid" 2> /dev/null || true' EXIT
+read -r -t 20 display <&3 || { echo "Xvfb did not start" >&2; exit 1; }
+DISPLAY=":$display" ctest --test-dir build-windows --output-on-failure
