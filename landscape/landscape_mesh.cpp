@@ -52,7 +52,7 @@ bool createLandscapeMesh(MODEL3D* model, Heightfield& heightfield, float amplitu
     mesh->vertexBytes = kGridPoints * (int)sizeof(Vertex);
     mesh->vertices = new Vertex[kGridPoints]();
     mesh->vertexBuffer = createBuffer(GL_ARRAY_BUFFER, mesh->vertexBytes);
-    mesh->dynamicVertices = true;  // rewritten every frame (this also keeps it out of view culling)
+    mesh->dynamicVertices = true;  // rewritten every frame: its bounds do not hold, so it is never culled
 
     Material* material = new Material();
     material->setTextureSlots(1);
@@ -205,8 +205,6 @@ bool rebuildLandscapeVertices(Heightfield& h, Mesh* mesh) {
 void updateLandscapeMesh(Heightfield& h, MODEL3D* model) {
     Mesh* mesh = model->meshes;
     if (!rebuildLandscapeVertices(h, mesh)) return;
-    // Fresh storage instead of writing into the old: the rasteriser may still
-    // be reading the last frame's vertices, and a write would wait for it.
     bindArrayBuffer((uint32_t)mesh->vertexBuffer);
-    glBufferData(GL_ARRAY_BUFFER, mesh->vertexBytes, mesh->vertices, GL_DYNAMIC_DRAW);
+    glBufferSubData(GL_ARRAY_BUFFER, 0, mesh->vertexBytes, mesh->vertices);
 }
