@@ -20,7 +20,6 @@ set -euo pipefail
 old="$(realpath "$1")"
 new="$(realpath "$2")"
 rounds="${3:-3}"
-here="$(realpath "$(dirname "$0")/..")"
 
 # capture CHECKOUT FRAMES SIZE -> "renderMedianMs cpuSeconds"
 capture() {
@@ -52,8 +51,8 @@ figure() {  # name frames size
     done
 }
 
-firstSwap() {  # checkout -> median ms
-    "$here/bench/first_frame/first_frame.sh" "$1/build" "$rounds" | sed -n 's/^median: \([0-9]*\) ms/\1/p'
+firstSwap() {  # checkout -> median ms; each checkout's own script, data and shaders
+    (cd "$1" && bench/first_frame/first_frame.sh build "$rounds") | sed -n 's/^median: \([0-9]*\) ms/\1/p'
 }
 
 figure 1080 6 1920x1080
