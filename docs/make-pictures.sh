@@ -21,7 +21,7 @@ for model in "${models[@]}"; do
     "$bin/demo-tool" thumbnail "data/Ultimate Models/$model.bin" --out "$work/$model.png" --size 128x128
     files+=("$work/$model.png")
 done
-montage "${files[@]}" -set label '%t' -geometry +2+2 -tile 5x -background '#202020' -fill white \
+montage "${files[@]}" -set label '%t' -geometry +2+2 -tile 5x -background '#202020' -fill white -font Liberation-Sans \
     -pointsize 12 "$work/models.png"
 convert "$work/models.png" -colors 256 PNG8:docs/models.png
 # The preview: from the middle of each act, 0.8 s at 10 frames a second

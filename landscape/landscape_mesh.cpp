@@ -52,6 +52,7 @@ bool createLandscapeMesh(MODEL3D* model, Heightfield& heightfield, float amplitu
     mesh->vertexBytes = kGridPoints * (int)sizeof(Vertex);
     mesh->vertices = new Vertex[kGridPoints]();
     mesh->vertexBuffer = createBuffer(GL_ARRAY_BUFFER, mesh->vertexBytes);
+    mesh->dynamicVertices = true;  // rewritten every frame: its bounds do not hold, so it is never culled
 
     Material* material = new Material();
     material->setTextureSlots(1);

@@ -6,11 +6,27 @@
 
 static OffscreenTargets g_targets;
 
-OffscreenTargets& offscreenTargets() { return g_targets; }
+// The size the renderer start-up asked for, while the targets are not made.
+static struct {
+    bool waiting = false;
+    int32_t width = 0, height = 0;
+} g_deferred;
+
+void deferOffscreenTargets(int32_t width, int32_t height) {
+    g_deferred.waiting = true;
+    g_deferred.width = width;
+    g_deferred.height = height;
+}
+
+OffscreenTargets& offscreenTargets() {
+    if (g_deferred.waiting) createOffscreenTargets(g_deferred.width, g_deferred.height);
+    return g_targets;
+}
 
 // The quad's buffers live as long as the process: they are not deleted at
 // exit, when the GL context may already be gone.
 void createOffscreenTargets(int32_t width, int32_t height) {
+    g_deferred.waiting = false;
     OffscreenTargets& t = g_targets;
     for (uint32_t& texture : t.targetTextures) {
         glGenTextures(1, &texture);

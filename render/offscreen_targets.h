@@ -1,8 +1,9 @@
 // The resources of a screen-sized off-screen pass: three colour textures, a
 // framebuffer with a depth renderbuffer and target 0 as colour attachment,
-// and a screen-covering quad in the engine's vertex layout. Built once at
-// renderer start-up; the frame draws straight into the window and leaves
-// them unused.
+// and a screen-covering quad in the engine's vertex layout. The renderer
+// start-up only records their size: they are built at the first
+// offscreenTargets() call, since the frame draws straight into the window
+// and clearing some 30 MB of storage it never reads slows the start.
 #pragma once
 
 #include <cstdint>
@@ -19,7 +20,10 @@ struct OffscreenTargets {
     uint16_t quadIndices[6] = {0, 1, 2, 0, 2, 3};
 };
 
+// Builds the targets first if the start-up deferred them.
 OffscreenTargets& offscreenTargets();
+// Records the size for the targets that the first offscreenTargets() builds.
+void deferOffscreenTargets(int32_t width, int32_t height);
 
 // Afterwards framebuffer 0 is bound again and texture slot 0 holds target 2.
 // A width or height of 0 or less gives textures without storage.

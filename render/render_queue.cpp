@@ -77,15 +77,52 @@ void sortQueue(int mode, std::vector<RenderItem>& items, const float camera[3]) 
     for (size_t i = 0; i < items.size(); ++i) items[i] = unsorted[static_cast<size_t>(keys[i].index)];
 }
 
+bool outsideView(const RenderItem& item, const Matrix4& viewProjection) {
+    // Only boxes that still hold the vertices: skinned meshes move away from
+    // their bind pose and dynamic ones are rewritten after the box was taken.
+    const Mesh* mesh = item.mesh;
+    if (!mesh || mesh->skinned || mesh->dynamicVertices) return false;
+    const float* low = mesh->boundsMin;
+    const float* high = mesh->boundsMax;
+    if (!(low[0] <= high[0] && low[1] <= high[1] && low[2] <= high[2])) return false;  // no box (or NaN)
+
+    Matrix4 toClip;
+    matrixMultiply(toClip, viewProjection, item.world);
+    const float* m = toClip.m;
+    // Each corner's set of clip planes (x, y, z against -w and +w) it lies
+    // beyond; the box is out when all eight corners share one plane. The
+    // margin keeps rounding (ours against the rasteriser's) on the drawn side.
+    unsigned shared = 0x3f;
+    for (int corner = 0; corner < 8 && shared; ++corner) {
+        const float x = (corner & 1) ? high[0] : low[0];
+        const float y = (corner & 2) ? high[1] : low[1];
+        const float z = (corner & 4) ? high[2] : low[2];
+        float clip[4];
+        for (int row = 0; row < 4; ++row) clip[row] = m[row] * x + m[4 + row] * y + m[8 + row] * z + m[12 + row];
+        const float w = clip[3] + std::fabs(clip[3]) * 1e-4f + 1e-6f;
+        unsigned beyond = 0;
+        for (int axis = 0; axis < 3; ++axis) {
+            if (clip[axis] < -w) beyond |= 1u << (2 * axis);
+            if (clip[axis] > w) beyond |= 2u << (2 * axis);
+        }
+        shared &= beyond;
+    }
+    return shared != 0;
+}
+
 void sortAndDraw(int mode, std::vector<RenderItem>& items) {
     const CAMERA3D* camera = currentCamera();
     const float eye[3] = {camera ? camera->position.x : 0.0f, camera ? camera->position.y : 0.0f,
                           camera ? camera->position.z : 0.0f};
     std::vector<SortKey>& keys = sortScratch();
     const bool sorted = sortOrder(mode, items, eye, keys);
+    // Culled after sorting, so that what is drawn keeps its order, ties included.
+    Matrix4 viewProjection;
+    if (camera) matrixMultiply(viewProjection, camera->projection(), camera->view());
     MatrixStack* stack = modelStack();
     for (size_t i = 0; i < items.size(); ++i) {
         const RenderItem& item = items[sorted ? static_cast<size_t>(keys[i].index) : i];
+        if (camera && outsideView(item, viewProjection)) continue;
         stack->load(item.world);
         drawItem(item);
     }

@@ -39,6 +39,10 @@ struct RenderQueue {
 // Sorts in place by mode, distances measured from camera (x, y, z).
 void sortQueue(int mode, std::vector<RenderItem>& items, const float camera[3]);
 
+// True when the item's mesh box, placed by its world matrix, lies wholly
+// outside the clip volume of viewProjection: nothing of it can be drawn.
+bool outsideView(const RenderItem& item, const Matrix4& viewProjection);
+
 void renderFrame();
 void drawGroup(Scene* scene, int group);
 void sortAndDraw(int mode, std::vector<RenderItem>& items);

@@ -32,7 +32,7 @@ void renderInit() {
     // Without an Engine record (tools, tests) the targets get no storage,
     // matching the 0 x 0 viewport a camera gets then.
     const Engine* record = engine();
-    createOffscreenTargets(record ? record->width : 0, record ? record->height : 0);
+    deferOffscreenTargets(record ? record->width : 0, record ? record->height : 0);
 
     MatrixStack* stack = new MatrixStack;
     stack->create(64);

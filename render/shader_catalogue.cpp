@@ -65,6 +65,7 @@ static void lookUpLocations(ShaderProgram* program) {
     program->projectionMatrixLocation = glGetUniformLocation(id, "ProjectionMatrix");
     program->cameraPositionLocation = glGetUniformLocation(id, "posicion_camara_world");
     program->ambientLocation = glGetUniformLocation(id, "g_LightModel.ambient");
+    program->lightCountLocation = glGetUniformLocation(id, "g_LightCount");
 }
 
 ShaderProgram* createProgram(const char* vertexPath, const char* fragmentPath) {
@@ -174,11 +175,13 @@ void uploadLights(ShaderProgram* program) {
         glUniform3f(program->ambientLocation, scene->ambient[0], scene->ambient[1], scene->ambient[2]);
 
     bool used[kMaxLights] = {};
+    int lightCount = 0;
     for (const ACTOR* actor = scene->lights; actor; actor = actor->next) {
         const LIGHT* light = static_cast<const LIGHT*>(actor);
         if (light->id < 0 || light->id >= kMaxLights) continue;
         const int32_t* at = program->lightLocations[light->id];
         used[light->id] = true;
+        if (light->type != LIGHT_TYPE_NONE && light->id >= lightCount) lightCount = light->id + 1;
 
         if (at[LIGHT_TYPE] != -1) glUniform1i(at[LIGHT_TYPE], light->type);
         if (at[LIGHT_DIFFUSE] != -1)
@@ -202,6 +205,7 @@ void uploadLights(ShaderProgram* program) {
     for (int slot = 0; slot < kMaxLights; ++slot)
         if (!used[slot] && program->lightLocations[slot][LIGHT_TYPE] != -1)
             glUniform1i(program->lightLocations[slot][LIGHT_TYPE], LIGHT_TYPE_NONE);
+    if (program->lightCountLocation != -1) glUniform1i(program->lightCountLocation, lightCount);
 }
 
 void uploadTransforms(ShaderProgram* program) {

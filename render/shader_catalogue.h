@@ -46,6 +46,7 @@ struct ShaderProgram {
     int32_t textureOffset0Location = -1, textureOffset1Location = -1;
     int32_t normalMatrixLocation = -1, modelViewProjectionLocation = -1, worldMatrixLocation = -1;
     int32_t projectionMatrixLocation = -1, cameraPositionLocation = -1, ambientLocation = -1;
+    int32_t lightCountLocation = -1;  // "g_LightCount": one past the highest slot with a light on
     bool cameraDirty = true;
 };
 

@@ -19,43 +19,60 @@ struct LightModel {
 
 uniform Light g_Lights[MAX_LIGHTS];
 uniform LightModel g_LightModel;
+// One past the highest slot whose light is on, set with the lights: the loop
+// below stops there instead of running every slot per fragment.
+uniform int g_LightCount;
 
-const float SPECULAR_EXPONENT = 32.0;
+// The highlight's sharpness, x^32, by five squarings: as exact as pow() and
+// a fraction of its cost per fragment.
+float specularPower(float x) {
+    x *= x;
+    x *= x;
+    x *= x;
+    x *= x;
+    return x * x;
+}
 
 // Full strength up to attenuation_start, fading to nothing at
 // attenuation_end. A light without a range (both 0, like the sun) or with an
 // inverted one is not attenuated.
-float lightAttenuation(Light light, float distance) {
-    float range = light.attenuation_end - light.attenuation_start;
+float lightAttenuation(int i, float distance) {
+    float range = g_Lights[i].attenuation_end - g_Lights[i].attenuation_start;
     if (range <= 0.0) return 1.0;
-    return clamp((light.attenuation_end - distance) / range, 0.0, 1.0);
+    return clamp((g_Lights[i].attenuation_end - distance) / range, 0.0, 1.0);
 }
 
 // 1 inside the hotspot cone, 0 outside the falloff cone, smooth between.
-float spotCone(Light light, vec3 toLight) {
-    float cosAngle = dot(toLight, light.direction);
-    float outer = max(light.falloff, light.hotspot_beam);
+float spotCone(int i, vec3 toLight) {
+    float cosAngle = dot(toLight, g_Lights[i].direction);
+    float outer = max(g_Lights[i].falloff, g_Lights[i].hotspot_beam);
     float cosOuter = cos(radians(outer));
-    float cosInner = cos(radians(clamp(light.hotspot_beam, 0.0, outer)));
+    float cosInner = cos(radians(clamp(g_Lights[i].hotspot_beam, 0.0, outer)));
     if (cosInner - cosOuter < 1e-5) return cosAngle >= cosOuter ? 1.0 : 0.0;
     return smoothstep(cosOuter, cosInner, cosAngle);
 }
 
 // Adds the diffuse and specular light of every active light reaching a
 // surface point with unit normal `normal`, seen along unit vector `toEye`.
+// Members are read in place: copying a Light per slot costs every fragment.
+// The loop tests at its end: a software rasteriser runs a loop body at least
+// once per fragment anyway, so a test at the start would cost a whole extra
+// pass. With no light on the single pass finds slot 0 off and adds nothing.
 void accumulateLights(vec3 position, vec3 normal, vec3 toEye, inout vec3 diffuse, inout vec3 specular) {
-    for (int i = 0; i < MAX_LIGHTS; ++i) {
-        Light light = g_Lights[i];
+    int count = min(g_LightCount, MAX_LIGHTS);
+    int i = 0;
+    do {
+        int type = g_Lights[i].type;
         vec3 toLight;
         float strength = 1.0;
-        if (light.type == LIGHT_TYPE_DIRECTIONAL) {
-            toLight = light.direction;
-        } else if (light.type == LIGHT_TYPE_POINT || light.type == LIGHT_TYPE_SPOT) {
-            vec3 offset = light.position - position;
+        if (type == LIGHT_TYPE_DIRECTIONAL) {
+            toLight = g_Lights[i].direction;
+        } else if (type == LIGHT_TYPE_POINT || type == LIGHT_TYPE_SPOT) {
+            vec3 offset = g_Lights[i].position - position;
             float distance = length(offset);
             toLight = distance > 0.0 ? offset / distance : normal;
-            strength = lightAttenuation(light, distance);
-            if (light.type == LIGHT_TYPE_SPOT) strength *= spotCone(light, toLight);
+            strength = lightAttenuation(i, distance);
+            if (type == LIGHT_TYPE_SPOT) strength *= spotCone(i, toLight);
         } else {
             continue;  // LIGHT_TYPE_NONE or an unknown code
         }
@@ -63,15 +80,15 @@ void accumulateLights(vec3 position, vec3 normal, vec3 toEye, inout vec3 diffuse
         float lambert = dot(normal, toLight);
         if (lambert <= 0.0 || strength <= 0.0) continue;
 #ifdef ACTIVAR_DIFFUSE
-        diffuse += light.diffuse * (lambert * strength);
+        diffuse += g_Lights[i].diffuse * (lambert * strength);
 #endif
 #ifdef ACTIVAR_SPECULAR
         vec3 halfway = toLight + toEye;
         float halfwayLength = length(halfway);
         if (halfwayLength > 0.0) {
             float highlight = max(dot(normal, halfway / halfwayLength), 0.0);
-            specular += light.diffuse * (pow(highlight, SPECULAR_EXPONENT) * strength);
+            specular += g_Lights[i].diffuse * (specularPower(highlight) * strength);
         }
 #endif
-    }
+    } while (++i < count);
 }

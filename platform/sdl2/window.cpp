@@ -3,6 +3,7 @@
 #include "platform/sdl2/sdl_layer.h"
 
 #include <SDL2/SDL.h>
+#include <malloc.h>
 
 #include "platform/messages.h"
 
@@ -46,6 +47,12 @@ bool offscreenVideo() { return video().offscreen; }
 bool startVideo() {
     VideoState& state = video();
     if (state.started) return true;
+    // Mesa's software rasteriser allocates and frees megabytes of vertex
+    // buffers on every draw. By default glibc hands the freed top of the heap
+    // back to the kernel each time and the next draw faults every page in
+    // again, which cost more than a third of a small frame. Keep it instead.
+    mallopt(M_MMAP_THRESHOLD, 32 << 20);
+    mallopt(M_TRIM_THRESHOLD, 256 << 20);
     SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");  // see registerWindowProcedure
     if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) return false;
     // Without X or Wayland SDL falls back to drivers that show nothing; the

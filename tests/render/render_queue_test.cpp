@@ -124,6 +124,56 @@ TEST(SortQueue, NanPositionsKeepEveryItemAndTheOrderOfTheRest) {
     }
 }
 
+// ---- view culling (no GL) --------------------------------------------------
+
+// A unit box around the origin of a static mesh, placed by a translation and
+// seen through a 90-degree perspective from the origin looking down -z
+// (near 1, far 100): a box is culled only when it lies wholly beyond one
+// plane of the view volume, behind the camera included.
+TEST(ViewCulling, OnlyBoxesWhollyBeyondOnePlane) {
+    Matrix4 projection;
+    matrixPerspective(projection, 90.0, 1.0, 1.0, 100.0);
+    Mesh mesh;
+    for (int axis = 0; axis < 3; ++axis) {
+        mesh.boundsMin[axis] = -0.5f;
+        mesh.boundsMax[axis] = 0.5f;
+    }
+    auto outsideAt = [&](float x, float y, float z, float scale = 1.0f) {
+        RenderItem item;
+        item.mesh = &mesh;
+        matrixIdentity(item.world);
+        item.world.m[0] = item.world.m[5] = item.world.m[10] = scale;
+        item.world.m[12] = x;
+        item.world.m[13] = y;
+        item.world.m[14] = z;
+        return outsideView(item, projection);
+    };
+    EXPECT_FALSE(outsideAt(0, 0, -10));      // straight ahead
+    EXPECT_FALSE(outsideAt(10.4f, 0, -10));  // reaches over the right edge
+    EXPECT_FALSE(outsideAt(11, 0, -10));     // one corner touches it
+    EXPECT_TRUE(outsideAt(12, 0, -10));      // wholly right of it
+    EXPECT_TRUE(outsideAt(0, -12, -10));     // below
+    EXPECT_TRUE(outsideAt(0, 0, 5));         // behind the camera
+    EXPECT_TRUE(outsideAt(0, 0, 0));         // around the eye, but nearer than the near plane
+    EXPECT_FALSE(outsideAt(0, 0, -1));       // across the near plane
+    EXPECT_TRUE(outsideAt(0, 0, -101));      // beyond the far plane
+    // Much larger than the view: its corners lie beyond different planes.
+    EXPECT_FALSE(outsideAt(0, 0, -10, 100.0f));
+
+    // Boxes that do not hold the drawn vertices are never culled.
+    mesh.skinned = true;
+    EXPECT_FALSE(outsideAt(0, 0, 5));
+    mesh.skinned = false;
+    mesh.dynamicVertices = true;
+    EXPECT_FALSE(outsideAt(0, 0, 5));
+    mesh.dynamicVertices = false;
+    mesh.boundsMin[0] = 1e9f;  // no box yet
+    mesh.boundsMax[0] = -1e9f;
+    EXPECT_FALSE(outsideAt(0, 0, 5));
+    mesh.boundsMin[0] = NAN;
+    EXPECT_FALSE(outsideAt(0, 0, 5));
+}
+
 // ---- frames rendered on the offscreen context ------------------------------
 
 namespace {
@@ -238,6 +288,23 @@ TEST_F(RenderFrameTest, LitTexturedSquare) {
     sun->type = LIGHT_TYPE_NONE;
     drawFrame();
     EXPECT_NEAR(pixelAt(32, 32).g, 128, 6);
+    delete scene;
+}
+
+// The shaders stop at the highest slot with a light on: a light after an
+// unused slot still counts. The square has its box, so it goes through the
+// view culling too.
+TEST_F(RenderFrameTest, LightAfterAnOffSlotLightsABoundedSquare) {
+    Scene* scene = newScene(false);
+    scene->createLight();  // slot 0 stays off
+    LIGHT* sun = scene->createLight();
+    sun->type = LIGHT_TYPE_DIRECTIONAL;
+    sun->position = {0.0f, 0.0f, 10.0f};
+    sun->colour[0] = sun->colour[1] = sun->colour[2] = 1.0f;
+    MODEL3D::computeBounds(addSquare(*scene, 2.0f, 0.0f, kGreen)->meshes);
+
+    drawFrame();
+    EXPECT_GT(pixelAt(32, 32).g, 200);  // ambient 0.5 plus the light in slot 1
     delete scene;
 }
 

@@ -65,6 +65,12 @@ TEST_F(RendererTest, OffscreenTargets) {
     createOffscreenTargets(0, 0);
     glGetTexLevelParameteriv(GL_TEXTURE_2D, 0, GL_TEXTURE_WIDTH, &width);
     EXPECT_EQ(width, 0) << "no storage without a size";
+
+    // As the start-up makes them: at the first use, with the recorded size.
+    deferOffscreenTargets(6, 2);
+    offscreenTargets();
+    glGetTexLevelParameteriv(GL_TEXTURE_2D, 0, GL_TEXTURE_WIDTH, &width);
+    EXPECT_EQ(width, 6);
 }
 
 TEST_F(RendererTest, BrokenShaderEndsTheProcess) {

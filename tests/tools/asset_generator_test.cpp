@@ -1,7 +1,8 @@
 // Runs the built generate-data into scratch folders and checks what the demo
 // will read: every file present, identical bytes on every run, models that
-// read back, fit the demo's scales and show front faces from outside,
-// pictures that decode with power-of-two sizes, a soundtrack that loops.
+// read back, fit the demo's scales, show front faces from outside and are
+// welded and ordered for drawing, pictures that decode with power-of-two
+// sizes, a soundtrack that loops.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -313,6 +314,34 @@ TEST_F(AssetGenerator, ModelsShowFrontFacesFromOutside) {
                 }
         EXPECT_GT(hits, 100);
         EXPECT_LE(backHits, hits / 100) << backHits << " of " << hits << " rays see a back face first";
+    }
+}
+
+// Every node is ready for drawing: no two vertices alike (they were welded)
+// and vertices stored in the order the triangles first use them.
+TEST_F(AssetGenerator, ModelVerticesAreWeldedAndInFirstUseOrder) {
+    for (const ModelEntry& entry : kModels) {
+        SCOPED_TRACE(entry.name);
+        ModelFileData data;
+        ASSERT_TRUE(readModelFile(model(entry.name).c_str(), data));
+        std::vector<const ModelFileNode*> pending;
+        for (const ModelFileNode& node : data.nodes) pending.push_back(&node);
+        while (!pending.empty()) {
+            const ModelFileNode* node = pending.back();
+            pending.pop_back();
+            std::vector<std::string> seen;  // bytes: welding joins only exact copies
+            for (const ModelFileVertex& v : node->vertices)
+                seen.emplace_back(reinterpret_cast<const char*>(&v), sizeof v);
+            std::sort(seen.begin(), seen.end());
+            EXPECT_EQ(std::adjacent_find(seen.begin(), seen.end()), seen.end()) << "two vertices alike";
+            uint32_t next = 0;
+            for (uint32_t index : node->indices) {
+                ASSERT_LE(index, next) << "a vertex stored before its first use";
+                if (index == next) ++next;
+            }
+            EXPECT_EQ(next, node->vertices.size()) << "vertices no triangle uses";
+            for (const ModelFileNode& child : node->children) pending.push_back(&child);
+        }
     }
 }
 

@@ -5,6 +5,8 @@
 #include <map>
 #include <utility>
 
+#include <meshoptimizer.h>
+
 uint32_t addVertex(MeshBuilder& mesh, Vector3 position, Vector3 normal, float u, float v) {
     ModelFileVertex vertex;
     vertex.position[0] = position.x;
@@ -174,12 +176,41 @@ void addPolyhedronFacets(MeshBuilder& mesh, const Polyhedron& shape, float textu
     }
 }
 
+void simplifyShape(Polyhedron& shape, float keepFraction, float maxError) {
+    if (shape.triangles.empty()) return;
+    const size_t target = static_cast<size_t>(static_cast<float>(shape.triangles.size() / 3) * keepFraction) * 3;
+    std::vector<uint32_t> simpler(shape.triangles.size());
+    simpler.resize(meshopt_simplify(simpler.data(), shape.triangles.data(), shape.triangles.size(), &shape.points[0].x,
+                                    shape.points.size(), sizeof(Vector3), target, maxError, 0, nullptr));
+    shape.triangles.swap(simpler);
+}
+
+// Welds byte-identical vertices, orders the triangles for the post-transform
+// cache and then, within its slack, front to back from most directions, and
+// finally stores the vertices in the order the triangles first use them.
+static void optimiseForDrawing(std::vector<ModelFileVertex>& vertices, std::vector<uint32_t>& indices) {
+    if (indices.empty() || vertices.empty()) return;
+    std::vector<unsigned int> remap(vertices.size());
+    const size_t unique = meshopt_generateVertexRemap(remap.data(), indices.data(), indices.size(), vertices.data(),
+                                                      vertices.size(), sizeof(ModelFileVertex));
+    std::vector<ModelFileVertex> welded(unique);
+    meshopt_remapVertexBuffer(welded.data(), vertices.data(), vertices.size(), sizeof(ModelFileVertex), remap.data());
+    meshopt_remapIndexBuffer(indices.data(), indices.data(), indices.size(), remap.data());
+    meshopt_optimizeVertexCache(indices.data(), indices.data(), indices.size(), unique);
+    meshopt_optimizeOverdraw(indices.data(), indices.data(), indices.size(), welded[0].position, unique,
+                             sizeof(ModelFileVertex), 1.05f);
+    meshopt_optimizeVertexFetch(welded.data(), indices.data(), indices.size(), welded.data(), unique,
+                                sizeof(ModelFileVertex));
+    vertices.swap(welded);
+}
+
 ModelFileNode makeNode(const MeshBuilder& mesh, const char* texturePath) {
     ModelFileNode node;
     matrixIdentity(node.localMatrix);
     node.uvSetCount = 1;
     node.vertices = mesh.vertices;
     node.indices = mesh.indices;
+    optimiseForDrawing(node.vertices, node.indices);
     node.materials.push_back(texturePath);
     return node;
 }

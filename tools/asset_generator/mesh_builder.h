@@ -43,6 +43,11 @@ struct Polyhedron {
     std::vector<uint32_t> triangles;  // counter-clockwise from outside
 };
 
+// Fewer triangles for the same shape: collapses edges down to keepFraction of
+// the triangles, as long as the surface moves by less than maxError (a
+// fraction of the shape's size). Points no triangle uses any more stay.
+void simplifyShape(Polyhedron& shape, float keepFraction, float maxError);
+
 // The unit sphere as a subdivided icosahedron: 20 * 4^subdivisions triangles.
 Polyhedron makeIcosphere(int subdivisions);
 // Emits every triangle of the polyhedron as a facet, keeping its winding.
@@ -51,7 +56,9 @@ Polyhedron makeIcosphere(int subdivisions);
 void addPolyhedronFacets(MeshBuilder& mesh, const Polyhedron& shape, float texturesPerUnit,
                          MeshBuilder* snow = nullptr, float snowMinNormalY = 1.0f);
 
-// A node with an identity local matrix holding the builder's geometry and one texture.
+// A node with an identity local matrix holding the builder's geometry and one
+// texture; identical vertices are welded and the triangles ordered for the
+// vertex cache and for little overdraw.
 ModelFileNode makeNode(const MeshBuilder& mesh, const char* texturePath);
 // Total triangles of a node and all its descendants.
 uint32_t countTriangles(const ModelFileNode& node);

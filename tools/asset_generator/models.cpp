@@ -21,6 +21,14 @@ static const char* const kRock = "data/rock.png";
 static const char* const kSandstone = "data/sandstone.png";
 static const char* const kSnow = "data/snow.png";
 
+// Share of the triangles kept, and the largest surface change allowed (a
+// fraction of the shape's size), when lumpy shapes are simplified: a
+// scattered rock is at most a few hundred pixels across on screen and a crown
+// lump less, so the subdivided spheres they start from carry more facets
+// than can be seen.
+static const float kRockKeep = 0.16f, kRockError = 0.015f;
+static const float kCrownKeep = 0.35f, kCrownError = 0.03f;
+
 // ---- shared shape helpers -------------------------------------------------
 
 // A lumpy ellipsoid: the icosphere stretched by radii and pushed in and out
@@ -156,6 +164,7 @@ static ModelFileData buildBroadleaf(uint32_t seed, bool snowy) {
         const Lump& lump = lumps[i];
         Vector3 radii = {lump.radius, lump.radius * 0.82f, lump.radius};
         Polyhedron shape = makeLump(2, lump.centre, radii, 0.16f, 2.2f, seed + static_cast<uint32_t>(i) * 7u);
+        simplifyShape(shape, kCrownKeep, kCrownError);
         addPolyhedronFacets(leaves, shape, leafDensity, snowy ? &snow : nullptr, 0.5f);
         if (i >= 1 && i <= 4) {
             // A branch from the trunk toward each side lump, hidden at its end inside the leaves.
@@ -373,6 +382,7 @@ static ModelFileData buildRock(RockShape kind, RockClimate climate) {
     Polyhedron shape = rockShape(kind, 1000u + static_cast<uint32_t>(kind) * 97u);
     if (climate == kDesert) terrace(shape, 420.0f, 0.7f);
     flattenBelowGround(shape);
+    simplifyShape(shape, kRockKeep, kRockError);
     MeshBuilder stone, snow;
     addPolyhedronFacets(stone, shape, density, climate == kSnowy ? &snow : nullptr, 0.45f);
     ModelFileData data;
