@@ -10,6 +10,11 @@ uint64_t readCounter();
 // then give 0).
 uint64_t readFrequency();
 
+// The system's own counter and frequency, 0 when they cannot be read; each
+// system's folder implements them.
+uint64_t systemCounter();
+uint64_t systemFrequency();
+
 typedef uint64_t (*CounterSource)();
 // Replaces the system counter and frequency; null restores the system's.
 // A source returning 0 reads as "cannot be read".
