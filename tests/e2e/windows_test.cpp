@@ -235,5 +235,6 @@ TEST(WindowsBuild, DemoUnderWineBehavesAsOnLinux) {
         EXPECT_NE(process.exitCode(), 0);
         EXPECT_NE(readFile(scratch.file("stderr.txt")).find("Window Creation Failed!"), std::string::npos);
     }
+    waitForWineToEnd();  // later Wine programs must not join this display-less session
 }
 
