@@ -57,9 +57,20 @@ static void setFilter(GLenum parameter, int filter) {
     if (filter == 1) glTexParameteri(GL_TEXTURE_2D, parameter, GL_LINEAR);
 }
 
-static void uploadPixels(const Image& image) {
+// True when every texel the upload reads has alpha 255.
+static bool everyTexelOpaque(const Image& image) {
+    const long long texels = (long long)image.width * image.height;
+    if (!image.pixels || texels <= 0 || texels * 4 > image.byteSize) return false;
+    for (long long i = 0; i < texels; ++i)
+        if (image.pixels[4 * i + 3] != 255) return false;
+    return true;
+}
+
+static void uploadPixels(Texture* texture) {
+    const Image& image = *texture->image;
     glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA, image.width, image.height, 0, image.pixelOrder == 1 ? GL_BGRA : GL_RGBA,
                  GL_UNSIGNED_BYTE, image.pixels);
+    texture->opaque = everyTexelOpaque(image);
 }
 
 int createGlTexture(Texture* texture, int minFilter, int magFilter) {
@@ -72,7 +83,8 @@ int createGlTexture(Texture* texture, int minFilter, int magFilter) {
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, GL_MIRRORED_REPEAT);
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, GL_MIRRORED_REPEAT);
     const Image& image = *texture->image;
-    if (image.width >= 1 && image.height >= 1) uploadPixels(image);
+    texture->opaque = false;
+    if (image.width >= 1 && image.height >= 1) uploadPixels(texture);
     return texture->glName;
 }
 
@@ -85,7 +97,7 @@ void bindTexture(Texture* texture, int unit) {
     bindTextureName(unit, GLuint(texture->glName));
     if (texture->needsUpload) {
         texture->needsUpload = false;
-        uploadPixels(*texture->image);
+        uploadPixels(texture);
     }
 }
 

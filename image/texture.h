@@ -14,6 +14,7 @@ struct Texture {
     Image* image = nullptr;  // always present, owned
     int glName = -1;
     bool needsUpload = false;
+    bool opaque = false;  // every texel of the last upload has alpha 255
 };
 
 // A private texture: glName -1, a cleared Image, not in the shared list.

@@ -7,6 +7,9 @@
 #include <GL/glew.h>
 #include <emmintrin.h>  // SSE2, part of every x86-64 target
 
+#include <algorithm>
+#include <cmath>
+
 #include "image/texture.h"
 #include "landscape/heightfield.h"
 #include "render/gl_state_cache.h"
@@ -34,6 +37,57 @@ static void writeGridIndices(uint16_t* out) {
     }
 }
 
+// Tiles of 16 x 16 cells (the last row and column of tiles 14 wide), so
+// that only the part of the grid in view is drawn. A run is one row of cells
+// inside one tile: the runs in order are the index list in its own order, so
+// what is drawn keeps the order of the whole grid.
+constexpr int kTileCells = 16;
+constexpr int kTilesPerSide = (kCells + kTileCells - 1) / kTileCells;
+
+static MeshTiles* createGridTiles() {
+    MeshTiles* tiles = new MeshTiles();
+    tiles->boxes.assign(kTilesPerSide * kTilesPerSide * 6, 0.0f);
+    tiles->runs.reserve(kCells * kTilesPerSide);
+    for (int r = 0; r < kCells; ++r) {
+        for (int t = 0; t < kTilesPerSide; ++t) {
+            const int firstCell = t * kTileCells;
+            const int cells = std::min(kTileCells, kCells - firstCell);
+            tiles->runs.push_back({(r * kCells + firstCell) * 6, cells * 6, (r / kTileCells) * kTilesPerSide + t});
+        }
+    }
+    return tiles;
+}
+
+// Each tile's box from the heights of its points (the same products the
+// vertices hold) and the x and z of its corner points.
+static void updateGridTiles(const Heightfield& h, MeshTiles& tiles) {
+    auto gridX = [&](int column) { return ((float)column * kGridStep - 0.5f) * h.extentX; };
+    auto gridZ = [&](int row) { return ((float)row * kGridStep - 0.5f) * h.extentZ; };
+    for (int tileRow = 0; tileRow < kTilesPerSide; ++tileRow) {
+        const int r0 = tileRow * kTileCells;
+        const int r1 = std::min(r0 + kTileCells, kCells);
+        for (int tileColumn = 0; tileColumn < kTilesPerSide; ++tileColumn) {
+            const int c0 = tileColumn * kTileCells;
+            const int c1 = std::min(c0 + kTileCells, kCells);
+            float low = INFINITY, high = -INFINITY;
+            for (int r = r0; r <= r1; ++r) {
+                for (int c = c0; c <= c1; ++c) {
+                    const float y = h.heights[r * kGridSize + c] * h.heightScale;
+                    low = std::min(low, y);
+                    high = std::max(high, y);
+                }
+            }
+            float* box = &tiles.boxes[(tileRow * kTilesPerSide + tileColumn) * 6];
+            box[0] = std::min(gridX(c0), gridX(c1));
+            box[1] = low;
+            box[2] = std::min(gridZ(r0), gridZ(r1));
+            box[3] = std::max(gridX(c0), gridX(c1));
+            box[4] = high;
+            box[5] = std::max(gridZ(r0), gridZ(r1));
+        }
+    }
+}
+
 bool createLandscapeMesh(MODEL3D* model, Heightfield& heightfield, float amplitude) {
     Mesh* mesh = model->addMesh();
     MeshPart* part = model->addMeshPart(mesh);
@@ -46,13 +100,14 @@ bool createLandscapeMesh(MODEL3D* model, Heightfield& heightfield, float amplitu
     part->indices = new uint16_t[kIndexCount];
     writeGridIndices(part->indices);
     part->indexBuffer = createBuffer(GL_ELEMENT_ARRAY_BUFFER, part->indexBytes);
+    part->tiles = createGridTiles();
 
     // Zeroed: border normals, uv1, joint slots and weights stay zero for good.
     mesh->vertexCount = kGridPoints;
     mesh->vertexBytes = kGridPoints * (int)sizeof(Vertex);
     mesh->vertices = new Vertex[kGridPoints]();
     mesh->vertexBuffer = createBuffer(GL_ARRAY_BUFFER, mesh->vertexBytes);
-    mesh->dynamicVertices = true;  // rewritten every frame: its bounds do not hold, so it is never culled
+    mesh->dynamicVertices = true;  // rewritten every frame: the mesh box does not hold, the tile boxes do
 
     Material* material = new Material();
     material->setTextureSlots(1);
@@ -205,6 +260,7 @@ bool rebuildLandscapeVertices(Heightfield& h, Mesh* mesh) {
 void updateLandscapeMesh(Heightfield& h, MODEL3D* model) {
     Mesh* mesh = model->meshes;
     if (!rebuildLandscapeVertices(h, mesh)) return;
+    if (mesh->part && mesh->part->tiles) updateGridTiles(h, *mesh->part->tiles);
     bindArrayBuffer((uint32_t)mesh->vertexBuffer);
     glBufferSubData(GL_ARRAY_BUFFER, 0, mesh->vertexBytes, mesh->vertices);
 }

@@ -48,6 +48,32 @@ static void applyDepthMode(int depthMode) {
     }
 }
 
+// The slots of a material the shaders can read.
+static int textureSlots(const Material* material) {
+    if (!material->textures) return 0;
+    return material->textureCount < kMaxTexturesPerMaterial ? material->textureCount : kMaxTexturesPerMaterial;
+}
+
+static int filledTextureSlots(const Material* material) {
+    int filled = 0;
+    for (int i = 0; i < textureSlots(material); ++i)
+        if (material->textures[i]) ++filled;
+    return filled;
+}
+
+// True when every fragment of the material comes out with alpha exactly 1:
+// its opacity (material alpha x item alpha, as the shader gets it) is at most
+// 0 (texture alpha as it is) or at least 1 (texture alpha times exactly 1),
+// and every texture it binds is opaque. Blending such a fragment over the
+// frame writes the fragment as it is.
+static bool opaqueFragments(const Material* material, float itemAlpha) {
+    const float transparency = material->alpha * itemAlpha;
+    if (!(transparency <= 0.0f || transparency >= 1.0f)) return false;
+    for (int i = 0; i < textureSlots(material); ++i)
+        if (material->textures[i] && !material->textures[i]->opaque) return false;
+    return true;
+}
+
 // Program, depth, textures and uniforms of a material; blend and culling only
 // when asked, since drawItem sets both itself right before drawing and
 // toggling them for nothing costs the driver a state change per item.
@@ -71,9 +97,7 @@ static void applyMaterialState(const Material* material, ShaderProgram* program,
     // counted: an empty slot would leave the previous draw's texture on its
     // unit for the shader to multiply in. Unit 0 is active again afterwards
     // because every other texture bind in the engine happens there.
-    int slots = material->textureCount;
-    if (slots > kMaxTexturesPerMaterial) slots = kMaxTexturesPerMaterial;
-    if (!material->textures) slots = 0;
+    const int slots = textureSlots(material);
     int textureCount = 0;
     for (int i = 0; i < slots; ++i) {
         if (!material->textures[i]) continue;
@@ -91,7 +115,7 @@ void applyMaterial(const Material* material, ShaderProgram* program, float itemA
     applyMaterialState(material, program, itemAlpha, true);
 }
 
-void drawItem(const RenderItem& item) {
+void drawItem(const RenderItem& item, int level, const IndexRuns* runs) {
     const Mesh* mesh = item.mesh;
     const MeshPart* part = item.part;
     if (!mesh || !part || !part->material || mesh->vertexBuffer <= 0 || part->indexBuffer <= 0) return;
@@ -99,11 +123,13 @@ void drawItem(const RenderItem& item) {
     // Meshes skinned by the shader use the item's program (skinnedMeshes);
     // everything else draws with its material's program.
     const bool shaderSkinned = mesh->skinned && !item.cpuSkinning;
-    ShaderProgram* program = shaderSkinned ? item.shader : part->material->shader;
+    ShaderProgram* program = meshProgram(shaderSkinned ? item.shader : part->material->shader, part->material,
+                                         filledTextureSlots(part->material));
     if (!program) return;
 
+    const bool coarser = level > 0 && level <= part->detailLevelCount && part->detailIndexBuffer > 0;
     bindArrayBuffer(static_cast<uint32_t>(mesh->vertexBuffer));
-    bindElementBuffer(static_cast<uint32_t>(part->indexBuffer));
+    bindElementBuffer(static_cast<uint32_t>(coarser ? part->detailIndexBuffer : part->indexBuffer));
     applyMaterialState(part->material, program, item.itemAlpha, false);
     uploadTransforms(program);
 
@@ -120,10 +146,23 @@ void drawItem(const RenderItem& item) {
     }
 
     // Whatever the material asked for, meshes draw with the item's culling and
-    // alpha blending.
+    // alpha blending; fragments that blending would write unchanged skip it,
+    // which spares a software rasteriser reading and mixing every pixel.
     setCulling(item.cullMode == 1);
-    setBlendAlpha();
-    glDrawElements(GL_TRIANGLES, part->indexCount, GL_UNSIGNED_SHORT, byteOffset(0));
+    if (opaqueFragments(part->material, item.itemAlpha))
+        setBlendEnabled(false);
+    else
+        setBlendAlpha();
+    if (coarser) {
+        const MeshDetailLevel& detail = part->detailLevels[level - 1];
+        glDrawElements(GL_TRIANGLES, detail.indexCount, GL_UNSIGNED_SHORT,
+                       byteOffset((uintptr_t)detail.firstIndex * sizeof(uint16_t)));
+    } else if (runs) {
+        static_assert(sizeof(GLsizei) == sizeof(int), "run counts are handed to GL as they are");
+        glMultiDrawElements(GL_TRIANGLES, runs->counts, GL_UNSIGNED_SHORT, runs->offsets, runs->count);
+    } else {
+        glDrawElements(GL_TRIANGLES, part->indexCount, GL_UNSIGNED_SHORT, byteOffset(0));
+    }
 }
 
 // ---- lines ---------------------------------------------------------------

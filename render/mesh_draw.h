@@ -8,8 +8,18 @@
 struct RenderItem;
 struct ShaderProgram;
 
-// The model stack top must hold the item's world matrix.
-void drawItem(const RenderItem& item);
+// Index ranges of one draw, in order: counts[i] indices from byte offsets[i]
+// of the element buffer.
+struct IndexRuns {
+    const int* counts = nullptr;
+    const void* const* offsets = nullptr;
+    int count = 0;
+};
+
+// The model stack top must hold the item's world matrix. level picks the
+// part's indices (0) or a coarser level of detail (1..detailLevelCount);
+// runs, when given, draws only those ranges of the part's own indices.
+void drawItem(const RenderItem& item, int level = 0, const IndexRuns* runs = nullptr);
 // Makes program current if it is not, then blend, culling and depth by the
 // material, its textures on units 0..textureCount-1 (unit 0 active again
 // afterwards) and the material uniforms.

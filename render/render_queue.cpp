@@ -77,21 +77,13 @@ void sortQueue(int mode, std::vector<RenderItem>& items, const float camera[3]) 
     for (size_t i = 0; i < items.size(); ++i) items[i] = unsorted[static_cast<size_t>(keys[i].index)];
 }
 
-bool outsideView(const RenderItem& item, const Matrix4& viewProjection) {
-    // Only boxes that still hold the vertices: skinned meshes move away from
-    // their bind pose and dynamic ones are rewritten after the box was taken.
-    const Mesh* mesh = item.mesh;
-    if (!mesh || mesh->skinned || mesh->dynamicVertices) return false;
-    const float* low = mesh->boundsMin;
-    const float* high = mesh->boundsMax;
-    if (!(low[0] <= high[0] && low[1] <= high[1] && low[2] <= high[2])) return false;  // no box (or NaN)
-
-    Matrix4 toClip;
-    matrixMultiply(toClip, viewProjection, item.world);
+// True when the box (low, high), carried into clip space by toClip, lies
+// wholly beyond one clip plane: each corner's set of planes (x, y, z against
+// -w and +w) it lies beyond, and the box is out when all eight share one.
+// The margin keeps rounding (ours against the rasteriser's) on the drawn
+// side; a box with NaN is never out.
+static bool boxOutside(const Matrix4& toClip, const float low[3], const float high[3]) {
     const float* m = toClip.m;
-    // Each corner's set of clip planes (x, y, z against -w and +w) it lies
-    // beyond; the box is out when all eight corners share one plane. The
-    // margin keeps rounding (ours against the rasteriser's) on the drawn side.
     unsigned shared = 0x3f;
     for (int corner = 0; corner < 8 && shared; ++corner) {
         const float x = (corner & 1) ? high[0] : low[0];
@@ -110,6 +102,97 @@ bool outsideView(const RenderItem& item, const Matrix4& viewProjection) {
     return shared != 0;
 }
 
+// Only boxes that still hold the vertices: skinned meshes move away from
+// their bind pose and dynamic ones are rewritten after the box was taken.
+static bool hasStaticBox(const Mesh* mesh) {
+    if (!mesh || mesh->skinned || mesh->dynamicVertices) return false;
+    const float* low = mesh->boundsMin;
+    const float* high = mesh->boundsMax;
+    return low[0] <= high[0] && low[1] <= high[1] && low[2] <= high[2];  // false without a box (or with NaN)
+}
+
+bool outsideView(const RenderItem& item, const Matrix4& viewProjection) {
+    if (!hasStaticBox(item.mesh)) return false;
+    Matrix4 toClip;
+    matrixMultiply(toClip, viewProjection, item.world);
+    return boxOutside(toClip, item.mesh->boundsMin, item.mesh->boundsMax);
+}
+
+static float g_detailPixels = 0.5f;
+
+void setDetailPixels(float pixels) { g_detailPixels = pixels; }
+float detailPixels() { return g_detailPixels; }
+
+int detailLevel(const RenderItem& item, const Matrix4& toClip, float halfWidth, float halfHeight) {
+    const MeshPart* part = item.part;
+    const Mesh* mesh = item.mesh;
+    if (!part || part->detailLevelCount == 0 || !(g_detailPixels > 0.0f) || !hasStaticBox(mesh)) return 0;
+    const float* m = toClip.m;
+    // The box's nearest depth (clip w) and, there, the most pixels one unit
+    // of the mesh can span (the norm of the clip x and y rows, in pixels).
+    float centre[3], radius = 0.0f;
+    for (int axis = 0; axis < 3; ++axis) {
+        centre[axis] = 0.5f * (mesh->boundsMin[axis] + mesh->boundsMax[axis]);
+        const float half = 0.5f * (mesh->boundsMax[axis] - mesh->boundsMin[axis]);
+        radius += half * half;
+    }
+    radius = std::sqrt(radius);
+    const float centreW = m[3] * centre[0] + m[7] * centre[1] + m[11] * centre[2] + m[15];
+    const float nearestW = centreW - radius * std::sqrt(m[3] * m[3] + m[7] * m[7] + m[11] * m[11]);
+    if (!(nearestW > 0.0f)) return 0;  // reaches the eye plane (or NaN): full detail
+    float spread = 0.0f;
+    for (int column = 0; column < 3; ++column) {
+        const float x = m[4 * column] * halfWidth;
+        const float y = m[4 * column + 1] * halfHeight;
+        spread += x * x + y * y;
+    }
+    const float pixelsPerUnit = std::sqrt(spread) / nearestW;
+    for (int level = part->detailLevelCount; level > 0; --level)
+        if (part->detailLevels[level - 1].error * pixelsPerUnit <= g_detailPixels) return level;
+    return 0;
+}
+
+// Scratch of a tiled draw, grown once and kept: frames allocate nothing.
+struct TileScratch {
+    std::vector<unsigned char> inView;
+    std::vector<int> counts;
+    std::vector<const void*> offsets;
+};
+
+static TileScratch& tileScratch() {
+    static TileScratch scratch;
+    return scratch;
+}
+
+// The index runs of the tiles in view, neighbours joined, in the part's own
+// order; false when no tile is in view.
+static bool tilesInView(const MeshTiles& tiles, const Matrix4& toClip, IndexRuns& out) {
+    TileScratch& scratch = tileScratch();
+    const size_t tileCount = tiles.boxes.size() / 6;
+    scratch.inView.resize(tileCount);
+    for (size_t t = 0; t < tileCount; ++t) {
+        const float* box = &tiles.boxes[t * 6];
+        scratch.inView[t] = boxOutside(toClip, box, box + 3) ? 0 : 1;
+    }
+    scratch.counts.clear();
+    scratch.offsets.clear();
+    int nextIndex = -1;
+    for (const TileRun& run : tiles.runs) {
+        if (run.tile < 0 || (size_t)run.tile >= tileCount || !scratch.inView[(size_t)run.tile]) continue;
+        if (run.firstIndex == nextIndex) {
+            scratch.counts.back() += run.indexCount;
+        } else {
+            scratch.counts.push_back(run.indexCount);
+            scratch.offsets.push_back(reinterpret_cast<const void*>((uintptr_t)run.firstIndex * sizeof(uint16_t)));
+        }
+        nextIndex = run.firstIndex + run.indexCount;
+    }
+    out.counts = scratch.counts.data();
+    out.offsets = scratch.offsets.data();
+    out.count = (int)scratch.counts.size();
+    return out.count > 0;
+}
+
 void sortAndDraw(int mode, std::vector<RenderItem>& items) {
     const CAMERA3D* camera = currentCamera();
     const float eye[3] = {camera ? camera->position.x : 0.0f, camera ? camera->position.y : 0.0f,
@@ -118,13 +201,28 @@ void sortAndDraw(int mode, std::vector<RenderItem>& items) {
     const bool sorted = sortOrder(mode, items, eye, keys);
     // Culled after sorting, so that what is drawn keeps its order, ties included.
     Matrix4 viewProjection;
-    if (camera) matrixMultiply(viewProjection, camera->projection(), camera->view());
+    float halfWidth = 0.0f, halfHeight = 0.0f;
+    if (camera) {
+        matrixMultiply(viewProjection, camera->projection(), camera->view());
+        halfWidth = 0.5f * (float)camera->viewport->width;
+        halfHeight = 0.5f * (float)camera->viewport->height;
+    }
     MatrixStack* stack = modelStack();
     for (size_t i = 0; i < items.size(); ++i) {
         const RenderItem& item = items[sorted ? static_cast<size_t>(keys[i].index) : i];
-        if (camera && outsideView(item, viewProjection)) continue;
+        if (!camera) {
+            stack->load(item.world);
+            drawItem(item);
+            continue;
+        }
+        Matrix4 toClip;
+        matrixMultiply(toClip, viewProjection, item.world);
+        IndexRuns runs;
+        const MeshTiles* tiles = item.part ? item.part->tiles : nullptr;
+        if (tiles && !tilesInView(*tiles, toClip, runs)) continue;
+        if (hasStaticBox(item.mesh) && boxOutside(toClip, item.mesh->boundsMin, item.mesh->boundsMax)) continue;
         stack->load(item.world);
-        drawItem(item);
+        drawItem(item, detailLevel(item, toClip, halfWidth, halfHeight), tiles ? &runs : nullptr);
     }
 }
 

@@ -42,6 +42,14 @@ void sortQueue(int mode, std::vector<RenderItem>& items, const float camera[3]);
 // True when the item's mesh box, placed by its world matrix, lies wholly
 // outside the clip volume of viewProjection: nothing of it can be drawn.
 bool outsideView(const RenderItem& item, const Matrix4& viewProjection);
+// The part's level of detail for an item placed in clip space by toClip on a
+// viewport of (2 halfWidth) x (2 halfHeight) pixels: the coarsest level that
+// moves the surface by at most detailPixels(), 0 for the part's own indices.
+int detailLevel(const RenderItem& item, const Matrix4& toClip, float halfWidth, float halfHeight);
+// How far on screen, in pixels, a coarser level of detail may move a surface:
+// 0.5 unless set; 0 (or less) draws every mesh in full detail.
+void setDetailPixels(float pixels);
+float detailPixels();
 
 void renderFrame();
 void drawGroup(Scene* scene, int group);

@@ -68,16 +68,18 @@ static void lookUpLocations(ShaderProgram* program) {
     program->lightCountLocation = glGetUniformLocation(id, "g_LightCount");
 }
 
-ShaderProgram* createProgram(const char* vertexPath, const char* fragmentPath) {
+ShaderProgram* createProgram(const char* vertexPath, const char* fragmentPath, const char* defines) {
     ShaderProgram* program = new ShaderProgram;
+    program->vertexPath = vertexPath;
+    program->fragmentPath = fragmentPath;
     for (auto& light : program->lightLocations)
         for (int32_t& location : light) location = -1;
     program->programId = glCreateProgram();
 
     ShaderObject* vertex = addShaderObject(program, GL_VERTEX_SHADER);
     ShaderObject* fragment = addShaderObject(program, GL_FRAGMENT_SHADER);
-    if (!createShader(vertex, vertexPath)) return program;
-    if (!createShader(fragment, fragmentPath)) return program;
+    if (!createShader(vertex, vertexPath, defines)) return program;
+    if (!createShader(fragment, fragmentPath, defines)) return program;
     if (!compileShaders(program)) return program;
     for (ShaderObject* shader = program->shaders; shader; shader = shader->next)
         glAttachShader(program->programId, shader->id);
@@ -123,8 +125,43 @@ bool buildCatalogue() {
         g_catalogue.*entry.slot = program;
         if (!program->linked) return false;
     }
+    g_catalogue.skinnedMeshes->trimmable = true;
+    g_catalogue.staticMeshes->trimmable = true;
     g_catalogue.current = nullptr;
     return true;
+}
+
+// ---- trimmed mesh programs ------------------------------------------------
+
+static bool spotLightOn() {
+    const Scene* scene = lightingScene();
+    if (!scene) return false;
+    for (const ACTOR* actor = scene->lights; actor; actor = actor->next) {
+        const LIGHT* light = static_cast<const LIGHT*>(actor);
+        if (light->id >= 0 && light->id < kMaxLights && light->type == LIGHT_TYPE_SPOT) return true;
+    }
+    return false;
+}
+
+ShaderProgram* meshProgram(ShaderProgram* program, const Material* material, int textureCount) {
+    if (!program || !program->trimmable || !material) return program;
+    int trim = 0;
+    if (!spotLightOn()) trim |= TRIM_SPOT_LIGHTS;
+    // Zero times the highlight adds nothing, so the highlight can go.
+    if (material->specular[0] == 0.0f && material->specular[1] == 0.0f && material->specular[2] == 0.0f)
+        trim |= TRIM_SPECULAR;
+    if (textureCount <= 1) trim |= TRIM_SECOND_TEXTURE;
+    if (trim == 0) return program;
+    ShaderProgram*& build = program->trimmed[trim];
+    if (!build) {
+        std::string defines;
+        if (trim & TRIM_SPOT_LIGHTS) defines += "#define NO_SPOT_LIGHTS\n";
+        if (trim & TRIM_SPECULAR) defines += "#undef ACTIVAR_SPECULAR\n";
+        if (trim & TRIM_SECOND_TEXTURE) defines += "#define SINGLE_TEXTURE\n";
+        build = createProgram(program->vertexPath.c_str(), program->fragmentPath.c_str(), defines.c_str());
+        build->trimmedFrom = program;
+    }
+    return build->linked ? build : program;
 }
 
 // ---- uniform name cache ---------------------------------------------------
@@ -267,8 +304,16 @@ static void uploadJointTree(ShaderProgram* program, const Joint* joint) {
     for (const Joint* child = joint->firstChild; child; child = child->nextSibling) uploadJointTree(program, child);
 }
 
+// The skinned-mesh program the joint uploads go to: the current program when
+// it is a trimmed build of it.
+static ShaderProgram* skinnedProgram() {
+    ShaderProgram* current = g_catalogue.current;
+    if (current && current->trimmedFrom && current->trimmedFrom == g_catalogue.skinnedMeshes) return current;
+    return g_catalogue.skinnedMeshes;
+}
+
 void uploadMeshJoints(const MeshPart* part, const Skeleton* skeleton) {
-    ShaderProgram* program = g_catalogue.skinnedMeshes;
+    ShaderProgram* program = skinnedProgram();
     if (!program || !part || !skeleton) return;
     const int32_t location = uniformLocation(program, "mesh_joints");
     if (location == -1) return;
@@ -285,7 +330,7 @@ void uploadMeshJoints(const MeshPart* part, const Skeleton* skeleton) {
 }
 
 void uploadSkeleton(const Skeleton* skeleton) {
-    ShaderProgram* program = g_catalogue.skinnedMeshes;
+    ShaderProgram* program = skinnedProgram();
     if (!program || !skeleton) return;
     const int32_t bindShape = uniformLocation(program, "bind_shape_matrix");
     if (bindShape != -1) glUniformMatrix4fv(bindShape, 1, GL_FALSE, skeleton->bindShapeMatrix.m);

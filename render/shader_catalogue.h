@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdint>
+#include <string>
 
 #include "render/shader_source.h"
 
@@ -31,6 +32,14 @@ enum LightMember {
 constexpr int kMaxLights = 5;
 constexpr int kUniformCacheSize = 150;
 
+// What a trimmed build of a mesh program leaves out.
+enum ProgramTrim {
+    TRIM_SPOT_LIGHTS = 1,  // no spot light is on
+    TRIM_SPECULAR = 2,     // the material has no specular colour
+    TRIM_SECOND_TEXTURE = 4,  // the draw binds at most one texture
+};
+constexpr int kProgramTrims = 8;
+
 struct ShaderProgram {
     bool linked = false;
     uint32_t programId = 0;
@@ -48,7 +57,14 @@ struct ShaderProgram {
     int32_t projectionMatrixLocation = -1, cameraPositionLocation = -1, ambientLocation = -1;
     int32_t lightCountLocation = -1;  // "g_LightCount": one past the highest slot with a light on
     bool cameraDirty = true;
+    // Trimmed builds (meshProgram): the files it was built from, the builds
+    // made so far by what they leave out, and for a trimmed build its source.
+    std::string vertexPath, fragmentPath;
+    bool trimmable = false;
+    ShaderProgram* trimmed[kProgramTrims] = {};
+    ShaderProgram* trimmedFrom = nullptr;
 };
+
 
 struct ShaderCatalogue {
     ShaderProgram* skinnedMeshes = nullptr;
@@ -71,8 +87,16 @@ ShaderCatalogue& shaderCatalogue();
 
 // Builds the thirteen programs in order; false at the first that does not link.
 bool buildCatalogue();
-// Never fails as a call; linked tells success.
-ShaderProgram* createProgram(const char* vertexPath, const char* fragmentPath);
+// Never fails as a call; linked tells success. defines go after the header.
+ShaderProgram* createProgram(const char* vertexPath, const char* fragmentPath, const char* defines = "");
+// The program to draw a mesh of this material, binding textureCount
+// textures, with: program itself, or a build of it without the spot cone when
+// no spot light is on, without the specular highlight when the material has
+// none and without the second texture when there is none. A
+// software rasteriser runs both sides of every branch for every fragment, so
+// code that cannot change the pixels is left out instead; the pixels are the
+// same. Builds are made at first use; one that fails leaves program in use.
+ShaderProgram* meshProgram(ShaderProgram* program, const Material* material, int textureCount);
 int32_t uniformLocation(ShaderProgram* program, const char* name);
 // False when already current; otherwise glUseProgram, lastHit -1, cameraDirty, uploadLights.
 bool makeCurrent(ShaderProgram* program);

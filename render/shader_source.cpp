@@ -186,20 +186,21 @@ static void expandIncludes(std::string& text, const std::string& base, const std
 
 // ---- shader objects -------------------------------------------------------
 
-bool buildShaderSource(ShaderObject* shader, const char* path) {
+bool buildShaderSource(ShaderObject* shader, const char* path, const char* defines) {
     g_extraBytes = 1;
     SourceFile* file = loadSourceFile(path);
     if (!file) return false;
     if (file->capacity > file->size) file->text[file->size] = '\0';
     shader->source.clear();
     shader->source += injectedHeader();
+    shader->source += defines;
     shader->source.append(file->text, textLength(file));
     expandIncludes(shader->source, directoryOf(path), path);
     return true;
 }
 
-bool createShader(ShaderObject* shader, const char* path) {
-    if (!buildShaderSource(shader, path)) return false;
+bool createShader(ShaderObject* shader, const char* path, const char* defines) {
+    if (!buildShaderSource(shader, path, defines)) return false;
     shader->id = glCreateShader(shader->stage);
     if (shader->id == 0) return false;
     const char* text = shader->source.c_str();

@@ -29,8 +29,10 @@ void forgetSourceFiles();
 std::string directoryOf(const std::string& path);
 // The 30-piece header, the same for every shader.
 const std::string& injectedHeader();
-bool buildShaderSource(ShaderObject* shader, const char* path);
-bool createShader(ShaderObject* shader, const char* path);
+// The header, then defines (extra lines of the caller's, "" for none), then
+// the file with its includes expanded.
+bool buildShaderSource(ShaderObject* shader, const char* path, const char* defines = "");
+bool createShader(ShaderObject* shader, const char* path, const char* defines = "");
 struct ShaderProgram;
 bool compileShaders(ShaderProgram* program);
 bool linkProgram(ShaderProgram* program);

@@ -92,7 +92,9 @@ static void releaseBuffer(int& buffer) {
 MeshPart::~MeshPart() {
     delete material;
     releaseBuffer(indexBuffer);
+    releaseBuffer(detailIndexBuffer);
     delete[] indices;
+    delete tiles;
     delete[] jointIndices;
     delete[] joints;
 }

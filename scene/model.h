@@ -12,6 +12,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <string>
+#include <vector>
 
 #include "scene/actor.h"
 #include "scene/animation.h"
@@ -99,9 +100,31 @@ struct Skeleton {
     void addRoot(Joint* joint);
 };
 
+// A coarser index list of a part, drawn in its place when the part is so
+// small on screen that the difference stays under a fraction of a pixel.
+struct MeshDetailLevel {
+    int firstIndex = 0;  // into the part's detailIndexBuffer
+    int indexCount = 0;
+    float error = 0.0f;  // farthest the surface moves, in the mesh's own units
+};
+constexpr int kMaxDetailLevels = 4;
+
+// A large part split into tiles with a box each, so that only the tiles in
+// view are drawn. Runs cover the part's indices in their order, each run
+// inside one tile; whoever rewrites the vertices keeps the boxes current.
+struct TileRun {
+    int firstIndex;
+    int indexCount;
+    int tile;
+};
+struct MeshTiles {
+    std::vector<float> boxes;  // per tile: min x, y, z, max x, y, z (mesh space)
+    std::vector<TileRun> runs;
+};
+
 struct MeshPart {
     MeshPart();   // identity local matrix
-    ~MeshPart();  // material, index buffer, index array, joint arrays
+    ~MeshPart();  // material, index buffers, index array, joint arrays, tiles
 
     int* jointIndices = nullptr;  // mesh-local joint number -> skeleton joint index
     Joint** joints = nullptr;     // resolved; out of range -> nullptr
@@ -114,6 +137,10 @@ struct MeshPart {
     int indexBuffer = -1;  // GL name, -1 none
     uint16_t* indices = nullptr;
     int indexBytes = 0;
+    MeshDetailLevel detailLevels[kMaxDetailLevels];  // finest first
+    int detailLevelCount = 0;
+    int detailIndexBuffer = -1;  // GL name, -1 none
+    MeshTiles* tiles = nullptr;
 };
 
 struct Mesh {

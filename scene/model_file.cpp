@@ -16,6 +16,7 @@
 #include "image/texture.h"
 #include "render/gl_state_cache.h"
 #include "render/shader_catalogue.h"
+#include "scene/mesh_detail.h"
 #include "scene/model.h"
 
 // Limits that keep a loaded model drawable and animatable.
@@ -499,10 +500,14 @@ static Material* createMaterial(const std::string& path) {
     return material;
 }
 
-// Uploads the model and its descendants, then bounds this model's meshes.
+// Uploads the model and its descendants, then bounds this model's meshes
+// and makes their levels of detail.
 static void completeModel(MODEL3D* model) {
     model->upload();
-    for (Mesh* mesh = model->meshes; mesh; mesh = mesh->next) MODEL3D::computeBounds(mesh);
+    for (Mesh* mesh = model->meshes; mesh; mesh = mesh->next) {
+        MODEL3D::computeBounds(mesh);
+        buildDetailLevels(mesh);
+    }
 }
 
 static void buildNode(MODEL3D* model, const ModelFileNode& node) {

@@ -54,6 +54,9 @@ float spotCone(int i, vec3 toLight) {
 
 // Adds the diffuse and specular light of every active light reaching a
 // surface point with unit normal `normal`, seen along unit vector `toEye`.
+// The engine builds the mesh programs also with NO_SPOT_LIGHTS (no spot
+// light is on) and without ACTIVAR_SPECULAR (the material has no specular
+// colour) and draws with those where they give the same pixels.
 // Members are read in place: copying a Light per slot costs every fragment.
 // The loop tests at its end: a software rasteriser runs a loop body at least
 // once per fragment anyway, so a test at the start would cost a whole extra
@@ -72,7 +75,9 @@ void accumulateLights(vec3 position, vec3 normal, vec3 toEye, inout vec3 diffuse
             float distance = length(offset);
             toLight = distance > 0.0 ? offset / distance : normal;
             strength = lightAttenuation(i, distance);
+#ifndef NO_SPOT_LIGHTS
             if (type == LIGHT_TYPE_SPOT) strength *= spotCone(i, toLight);
+#endif
         } else {
             continue;  // LIGHT_TYPE_NONE or an unknown code
         }

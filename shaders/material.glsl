@@ -25,7 +25,9 @@ vec4 materialTexel(vec2 uv) {
     offset1 = g_DatosMaterial.offset_animacion1;
 #endif
     if (g_DatosMaterial.numTextures > 0) colour = texture(shader_texture_ids[0], uv + offset0);
+#ifndef SINGLE_TEXTURE  // left out by the engine where at most one texture is bound
     if (g_DatosMaterial.numTextures > 1) colour *= texture(shader_texture_ids[1], uv + offset1);
+#endif
 #endif
     return colour;
 }

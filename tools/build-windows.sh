@@ -1,10 +1,10 @@
 #!/usr/bin/env bash
 # Cross-builds the Windows programs with mingw-w64 into build-windows/bin/
 # (demo.exe, demo-tool.exe, the test programs) and packs
-# build-windows/landscape-demo-windows.zip. libpng, FreeType and GLEW are
-# built once from Debian's source packages (fetched with a private apt
-# configuration under build-windows/apt; the machine's sources stay as they
-# are), GoogleTest from /usr/src/googletest; they are kept in
+# build-windows/landscape-demo-windows.zip. libpng, FreeType, GLEW and
+# meshoptimizer are built once from Debian's source packages (fetched with a
+# private apt configuration under build-windows/apt; the machine's sources
+# stay as they are), GoogleTest from /usr/src/googletest; they are kept in
 # build-windows/deps for later builds.
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -30,7 +30,7 @@ if [ ${#missing[@]} -gt 0 ]; then
 fi
 
 # Bump when the dependency build changes, so that the kept build is redone.
-deps_version="3 libpng1.6 freetype glew googletest"
+deps_version="4 libpng1.6 freetype glew meshoptimizer googletest"
 if [ "$(cat "$deps/.complete" 2>/dev/null)" != "$deps_version" ]; then
     echo "Building the Windows dependencies (once)..."
     rm -rf "$deps" "$out/deps-src"
@@ -42,7 +42,7 @@ if [ "$(cat "$deps/.complete" 2>/dev/null)" != "$deps_version" ]; then
     apt_options=(-o "Dir::Etc::SourceList=$out/apt/sources.list" -o "Dir::Etc::SourceParts=$out/apt/sources.list.d"
                  -o "Dir::State::Lists=$out/apt/lists" -o "Dir::Cache=$out/apt/cache" -o "APT::Sandbox::User=root")
     apt-get "${apt_options[@]}" update -qq
-    (cd "$out/deps-src" && apt-get "${apt_options[@]}" source --download-only libpng1.6 freetype glew > /dev/null)
+    (cd "$out/deps-src" && apt-get "${apt_options[@]}" source --download-only libpng1.6 freetype glew meshoptimizer > /dev/null)
     for dsc in "$out"/deps-src/*.dsc; do
         (cd "$out/deps-src" && dpkg-source --no-check -x "$(basename "$dsc")" > /dev/null)
     done
@@ -60,6 +60,7 @@ if [ "$(cat "$deps/.complete" 2>/dev/null)" != "$deps_version" ]; then
     cmake_dep freetype "$(src freetype)" -DFT_REQUIRE_ZLIB=ON -DFT_DISABLE_BZIP2=ON -DFT_DISABLE_PNG=ON \
         -DFT_DISABLE_HARFBUZZ=ON -DFT_DISABLE_BROTLI=ON
     cmake_dep glew "$root/tools/windows/glew" -DGLEW_SOURCE_DIR="$(src glew)"
+    cmake_dep meshoptimizer "$(src meshoptimizer)" -DMESHOPT_BUILD_SHARED_LIBS=OFF
     cmake_dep googletest /usr/src/googletest -DBUILD_GMOCK=OFF -DINSTALL_GTEST=ON
     echo "$deps_version" > "$deps/.complete"
 fi

@@ -161,3 +161,32 @@ TEST_F(LandscapeMesh, GpuBuffersHoldTheCpuCopies) {
     glGetBufferSubData(GL_ELEMENT_ARRAY_BUFFER, 0, mesh->part->indexBytes, gpuIndices.data());
     EXPECT_EQ(0, memcmp(gpuIndices.data(), mesh->part->indices, mesh->part->indexBytes));
 }
+
+// The tiles drawn in view: the runs in order are the whole index list, and
+// every vertex a run uses lies in its tile's box after each rebuild (also
+// when a negative height scale turns the surface over).
+TEST_F(LandscapeMesh, TileRunsCoverTheIndicesAndTheirBoxesHoldTheirVertices) {
+    const MeshTiles* tiles = mesh->part->tiles;
+    ASSERT_NE(nullptr, tiles);
+    ASSERT_EQ(16u * 16u * 6u, tiles->boxes.size());
+    for (float scale : {40.0f, -40.0f}) {
+        rebuildFlat(1.0f);
+        for (int i = 0; i < kGridPoints; ++i) field->heights[i] = (float)((i * 7919) % 101) * 0.5f;
+        field->heightScale = scale;
+        updateLandscapeMesh(*field, &model);
+        int next = 0;
+        for (const TileRun& run : tiles->runs) {
+            ASSERT_EQ(next, run.firstIndex);
+            next += run.indexCount;
+            const float* box = &tiles->boxes[(size_t)run.tile * 6];
+            for (int i = run.firstIndex; i < next; ++i) {
+                const float* p = mesh->vertices[mesh->part->indices[i]].position;
+                for (int axis = 0; axis < 3; ++axis) {
+                    ASSERT_GE(p[axis], box[axis]) << scale << " index " << i;
+                    ASSERT_LE(p[axis], box[3 + axis]) << scale << " index " << i;
+                }
+            }
+        }
+        EXPECT_EQ(mesh->part->indexCount, next);
+    }
+}

@@ -3,6 +3,7 @@
 #include <GL/glew.h>
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <cstring>
 
 #include "app/engine.h"
@@ -110,16 +111,34 @@ TEST_F(MeshDrawTest, MaterialDepthBlendAndCullModes) {
     EXPECT_EQ(shaderCatalogue().current, program);
 }
 
-TEST_F(MeshDrawTest, ItemsAlwaysEndWithAlphaBlendingAndTheItemsCulling) {
-    TestMesh triangle;
+// Items end with alpha blending, or without blending where every fragment's
+// alpha is exactly 1 (blending would write them unchanged), and their culling.
+TEST_F(MeshDrawTest, ItemsEndWithAlphaBlendingUnlessOpaqueAndWithTheItemsCulling) {
+    TestMesh triangle(1);
     triangle.material()->blendMode = 1;
     triangle.material()->cullMode = 1;
     triangle.item.cullMode = 2;
+    Texture* texture = triangle.material()->textures[0];
+    texture->image->pixels[3] = 254;
+    texture->needsUpload = true;
     drawItem(triangle.item);
     EXPECT_TRUE(glFlag(GL_BLEND));
     EXPECT_EQ(glInteger(GL_BLEND_SRC_RGB), GL_SRC_ALPHA);
     EXPECT_EQ(glInteger(GL_BLEND_DST_RGB), GL_ONE_MINUS_SRC_ALPHA);
     EXPECT_FALSE(glFlag(GL_CULL_FACE));
+
+    texture->image->pixels[3] = 255;
+    texture->needsUpload = true;
+    struct Case {
+        float materialAlpha, itemAlpha;
+        bool blended;
+    } cases[] = {{1.0f, 1.0f, false}, {1.0f, 0.0f, false}, {2.0f, 1.0f, false}, {1.0f, 0.5f, true}, {NAN, 1.0f, true}};
+    for (const Case& c : cases) {
+        triangle.material()->alpha = c.materialAlpha;
+        triangle.item.itemAlpha = c.itemAlpha;
+        drawItem(triangle.item);
+        EXPECT_EQ(glFlag(GL_BLEND), c.blended) << c.materialAlpha << " x " << c.itemAlpha;
+    }
     EXPECT_EQ(glStateCache().boundArrayBuffer, static_cast<uint32_t>(triangle.mesh.vertexBuffer));
     EXPECT_EQ(glStateCache().boundElementBuffer, static_cast<uint32_t>(triangle.mesh.part->indexBuffer));
 }
@@ -154,13 +173,16 @@ TEST_F(MeshDrawTest, OnlyFilledTextureSlotsAreBoundAndCounted) {
     drawItem(partial.item);
     // The previous draw's second texture must not stay in play for this one.
     GLint count = -1;
-    glGetUniformiv(partial.item.shader->programId, partial.item.shader->numTexturesLocation, &count);
+    const ShaderProgram* drawn = shaderCatalogue().current;
+    glGetUniformiv(drawn->programId, drawn->numTexturesLocation, &count);
     EXPECT_EQ(count, 1);
     EXPECT_EQ(glInteger(GL_TEXTURE_BINDING_2D), kept->glName);
 }
 
 TEST_F(MeshDrawTest, ConsecutiveItemsOfOneProgramActivateItOnce) {
     TestMesh a, b;
+    drawItem(a.item);  // builds the trimmed program it draws with
+    shaderCatalogue().current = nullptr;
     g_useProgramCalls = 0;
     g_realUseProgram = __glewUseProgram;
     __glewUseProgram = countUseProgram;

@@ -174,6 +174,43 @@ TEST(ViewCulling, OnlyBoxesWhollyBeyondOnePlane) {
     EXPECT_FALSE(outsideAt(0, 0, 5));
 }
 
+// Levels of detail, for the same unit box seen on a 64 x 64 viewport: the
+// coarsest level whose error, at the box's nearest depth, spans at most half
+// a pixel; 0 (the part's own indices) near the eye, for boxes that do not
+// hold the vertices, and when levels are switched off.
+TEST(DetailLevels, CoarsestLevelWithinHalfAPixel) {
+    Matrix4 projection;
+    matrixPerspective(projection, 90.0, 1.0, 1.0, 100.0);
+    Mesh mesh;
+    mesh.part = new MeshPart;
+    for (int axis = 0; axis < 3; ++axis) {
+        mesh.boundsMin[axis] = -0.5f;
+        mesh.boundsMax[axis] = 0.5f;
+    }
+    mesh.part->detailLevelCount = 2;
+    mesh.part->detailLevels[0].error = 0.01f;
+    mesh.part->detailLevels[1].error = 0.1f;
+    auto levelAt = [&](float z) {
+        RenderItem item;
+        item.mesh = &mesh;
+        item.part = mesh.part;
+        matrixTranslation(item.world, 0.0f, 0.0f, z);
+        Matrix4 toClip;
+        matrixMultiply(toClip, projection, item.world);
+        return detailLevel(item, toClip, 32.0f, 32.0f);
+    };
+    // One unit spans 32 * sqrt(2) pixels at depth 1; the box reaches 0.866 nearer.
+    EXPECT_EQ(levelAt(-1.5f), 0);
+    EXPECT_EQ(levelAt(-5.0f), 1);   // 0.01 spans 0.11 pixels, 0.1 spans 1.1
+    EXPECT_EQ(levelAt(-20.0f), 2);  // 0.1 spans 0.24 pixels
+    EXPECT_EQ(levelAt(0.0f), 0);    // around the eye
+    setDetailPixels(0.0f);
+    EXPECT_EQ(levelAt(-20.0f), 0);
+    setDetailPixels(0.5f);
+    mesh.skinned = true;
+    EXPECT_EQ(levelAt(-20.0f), 0);
+}
+
 // ---- frames rendered on the offscreen context ------------------------------
 
 namespace {
@@ -535,5 +572,42 @@ TEST_F(RenderFrameTest, SpritesDrawIn3DAndOnTopIn2D) {
     EXPECT_LT(pixelAt(32, 32).r, 30);
     EXPECT_EQ(pixelAt(2, 32).g, 0);
     EXPECT_EQ(glStateCache().depthTestEnabled, 1);  // the 2D pass restores depth testing
+    delete scene;
+}
+
+// Trimmed programs leave out only what cannot change a pixel: with a point
+// light, then a spot light, a translucent square over an opaque one draws the
+// same frame as with the full programs.
+TEST_F(RenderFrameTest, TrimmedProgramsDrawWhatTheFullProgramsDraw) {
+    Scene* scene = newScene(false);
+    LIGHT* lamp = scene->createLight();
+    lamp->type = LIGHT_TYPE_POINT;
+    lamp->position = {1.0f, 1.0f, 4.0f};
+    lamp->colour[0] = 1.0f;
+    lamp->colour[1] = 0.8f;
+    lamp->colour[2] = 0.6f;
+    lamp->attenuationEnd = 20.0f;
+    lamp->hotspot = 30.0f;
+    lamp->falloff = 60.0f;
+    addSquare(*scene, 2.0f, 0.0f, kGreen);
+    addSquare(*scene, 1.0f, 1.0f, kRed, 0.5f);
+    auto frame = [] {
+        drawFrame();
+        std::vector<unsigned char> pixels(64 * 64 * 4);
+        glPixelStorei(GL_PACK_ALIGNMENT, 1);
+        glReadPixels(0, 0, 64, 64, GL_RGBA, GL_UNSIGNED_BYTE, pixels.data());
+        return pixels;
+    };
+    ShaderProgram* full = shaderCatalogue().staticMeshes;
+    for (int type : {LIGHT_TYPE_POINT, LIGHT_TYPE_SPOT}) {
+        lamp->type = type;
+        const std::vector<unsigned char> trimmed = frame();
+        const int trim = (type == LIGHT_TYPE_SPOT ? 0 : TRIM_SPOT_LIGHTS) | TRIM_SPECULAR | TRIM_SECOND_TEXTURE;
+        ASSERT_NE(full->trimmed[trim], nullptr) << type;
+        EXPECT_TRUE(full->trimmed[trim]->linked) << type;
+        full->trimmable = false;
+        EXPECT_TRUE(frame() == trimmed) << type;
+        full->trimmable = true;
+    }
     delete scene;
 }

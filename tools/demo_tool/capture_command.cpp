@@ -1,5 +1,6 @@
 // demo-tool capture --out DIR --frames N [--at F1,F2,... | --every K]
 //                   [--size WxH] [--keys SCRIPT] [--sheet FILE.png] [--fast-forward]
+//                   [--full-detail]
 // Runs the demo exactly as the demo executable does (start-up, then one main
 // loop iteration per frame) on an offscreen context of the given size, with
 // no display, no vertical synchronisation and no sound. Frames are numbered
@@ -12,7 +13,8 @@
 // reached in seconds instead of minutes on a software renderer. Runs longer
 // than two seconds report progress on standard error. Prints one JSON line of
 // timings; renderMs covers the drawn frames and includes the GL work finished
-// after the swap.
+// after the swap. --full-detail draws every mesh at full detail (no coarser
+// levels for small far-away instances), as the engine drew before it had them.
 #include <GL/glew.h>
 #include <ft2build.h>
 #include FT_FREETYPE_H
@@ -31,6 +33,7 @@
 #include "app/engine.h"
 #include "app/main_loop.h"
 #include "demo/demo_world.h"
+#include "render/render_queue.h"
 #include "platform/sound.h"
 #include "platform/window.h"
 #include "tools/demo_tool/key_script.h"
@@ -40,7 +43,7 @@
 namespace {
 const char kUsage[] =
     "usage: demo-tool capture --out DIR --frames N [--at F1,F2,... | --every K] [--size WxH]\n"
-    "                         [--keys SCRIPT] [--sheet FILE.png] [--fast-forward]\n"
+    "                         [--keys SCRIPT] [--sheet FILE.png] [--fast-forward] [--full-detail]\n"
     "  Runs N main-loop iterations of the demo offscreen (default size 1920x1080, no sound).\n"
     "  Frames are numbered from 1 (the first iteration). --at lists the frames to save,\n"
     "  --every K saves frames K, 2K, ...; without either the last frame is saved.\n"
@@ -49,6 +52,7 @@ const char kUsage[] =
     "  Control. The event is queued before that frame's iteration; Escape ends the run.\n"
     "  --sheet also writes the saved frames in one image, labelled with frame and act.\n"
     "  --fast-forward draws only the saved frames; the others are updated, not drawn.\n"
+    "  --full-detail draws every mesh at full detail, also where it is a few pixels small.\n"
     "  Prints one JSON line: frames run, size, and median and 95th percentile\n"
     "  milliseconds of the update, the render (drawn frames) and the read-back.\n";
 
@@ -224,6 +228,10 @@ int captureCommand(int argc, char** argv) {
         const std::string option = argv[i];
         if (option == "--fast-forward") {
             fastForward = true;
+            continue;
+        }
+        if (option == "--full-detail") {
+            setDetailPixels(0.0f);
             continue;
         }
         const char* value = i + 1 < argc ? argv[++i] : nullptr;
