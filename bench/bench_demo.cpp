@@ -6,21 +6,34 @@
 #include "platform/sound.h"
 #include "platform/window.h"
 
+// The link replaces every glDrawElements of the engine with this counter
+// (-Wl,--wrap=glDrawElements), and glMultiDrawElements, reached through
+// GLEW's pointer, is swapped for one after start-up, so draw calls are
+// counted exactly (a multi-draw counts as one call).
+static uint64_t g_drawCalls = 0;
+static uint64_t g_drawnIndices = 0;
+static bool g_drawsReachGl = true;
+static PFNGLMULTIDRAWELEMENTSPROC g_realMultiDrawElements = nullptr;
+
+static void GLAPIENTRY countMultiDrawElements(GLenum mode, const GLsizei* counts, GLenum type,
+                                              const void* const* offsets, GLsizei drawCount) {
+    ++g_drawCalls;
+    for (GLsizei i = 0; i < drawCount; ++i) g_drawnIndices += (uint64_t)counts[i];
+    if (g_drawsReachGl) g_realMultiDrawElements(mode, counts, type, offsets, drawCount);
+}
+
 bool startBenchDemo() {
     static const bool started = [] {
         useOffscreenVideo(64, 64);
         setSoundEnabled(false);
         int exitCode = 0;
-        return startUp(&exitCode);
+        if (!startUp(&exitCode)) return false;
+        g_realMultiDrawElements = __glewMultiDrawElements;
+        __glewMultiDrawElements = countMultiDrawElements;
+        return true;
     }();
     return started;
 }
-
-// The link replaces every glDrawElements of the engine with this counter
-// (-Wl,--wrap=glDrawElements), so draw calls are counted exactly.
-static uint64_t g_drawCalls = 0;
-static uint64_t g_drawnIndices = 0;
-static bool g_drawsReachGl = true;
 
 extern "C" void __real_glDrawElements(GLenum mode, GLsizei count, GLenum type, const void* indices);
 extern "C" void __wrap_glDrawElements(GLenum mode, GLsizei count, GLenum type, const void* indices) {

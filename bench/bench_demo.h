@@ -9,7 +9,8 @@
 // can be made (the caller skips with a message).
 bool startBenchDemo();
 
-// glDrawElements calls made so far (the benchmark links a counting wrapper).
+// glDrawElements and glMultiDrawElements calls made so far (counted by
+// wrappers the benchmark puts in their place).
 uint64_t drawCallCount();
 // Indices those calls asked for (three per triangle).
 uint64_t drawnIndexCount();
