@@ -111,11 +111,14 @@ static bool hasStaticBox(const Mesh* mesh) {
     return low[0] <= high[0] && low[1] <= high[1] && low[2] <= high[2];  // false without a box (or with NaN)
 }
 
+static bool meshOutside(const RenderItem& item, const Matrix4& toClip) {
+    return hasStaticBox(item.mesh) && boxOutside(toClip, item.mesh->boundsMin, item.mesh->boundsMax);
+}
+
 bool outsideView(const RenderItem& item, const Matrix4& viewProjection) {
-    if (!hasStaticBox(item.mesh)) return false;
     Matrix4 toClip;
     matrixMultiply(toClip, viewProjection, item.world);
-    return boxOutside(toClip, item.mesh->boundsMin, item.mesh->boundsMax);
+    return meshOutside(item, toClip);
 }
 
 static float g_detailPixels = 0.5f;
@@ -220,7 +223,7 @@ void sortAndDraw(int mode, std::vector<RenderItem>& items) {
         IndexRuns runs;
         const MeshTiles* tiles = item.part ? item.part->tiles : nullptr;
         if (tiles && !tilesInView(*tiles, toClip, runs)) continue;
-        if (hasStaticBox(item.mesh) && boxOutside(toClip, item.mesh->boundsMin, item.mesh->boundsMax)) continue;
+        if (meshOutside(item, toClip)) continue;
         stack->load(item.world);
         drawItem(item, detailLevel(item, toClip, halfWidth, halfHeight), tiles ? &runs : nullptr);
     }
