@@ -41,6 +41,16 @@ bool fail(std::string* error, const std::string& message) {
     return false;
 }
 
+// A new stream of the file carrying what the opened encoder codec makes;
+// null when out of memory.
+AVStream* addStream(VideoEncoder* encoder, const AVCodecContext* codec) {
+    AVStream* stream = avformat_new_stream(encoder->format, nullptr);
+    if (!stream) return nullptr;
+    avcodec_parameters_from_context(stream->codecpar, codec);
+    stream->time_base = codec->time_base;
+    return stream;
+}
+
 // Moves every packet the encoder has ready into the file.
 bool writePackets(VideoEncoder* encoder, AVCodecContext* codec, AVStream* stream, std::string* error) {
     for (;;) {
@@ -84,10 +94,8 @@ bool openVideoStream(VideoEncoder* encoder, const VideoSettings& settings, std::
         return fail(error, "the H.264 encoder refuses " + std::to_string(settings.width) + "x" +
                                std::to_string(settings.height) + ": " + describe(result));
 
-    encoder->videoStream = avformat_new_stream(encoder->format, nullptr);
+    encoder->videoStream = addStream(encoder, video);
     if (!encoder->videoStream) return fail(error, "out of memory");
-    avcodec_parameters_from_context(encoder->videoStream->codecpar, video);
-    encoder->videoStream->time_base = video->time_base;
     encoder->videoStream->avg_frame_rate = video->framerate;
 
     encoder->picture = av_frame_alloc();
@@ -157,10 +165,8 @@ bool openAudioStream(VideoEncoder* encoder, const Soundtrack& soundtrack, std::s
     int result = avcodec_open2(audio, codec, nullptr);
     if (result < 0) return fail(error, "the AAC encoder cannot be opened: " + describe(result));
 
-    encoder->audioStream = avformat_new_stream(encoder->format, nullptr);
+    encoder->audioStream = addStream(encoder, audio);
     if (!encoder->audioStream) return fail(error, "out of memory");
-    avcodec_parameters_from_context(encoder->audioStream->codecpar, audio);
-    encoder->audioStream->time_base = audio->time_base;
 
     encoder->sound = av_frame_alloc();
     if (!encoder->sound) return fail(error, "out of memory");
