@@ -1,6 +1,7 @@
 #include "tools/demo_tool/options.h"
 
 #include <cerrno>
+#include <cfloat>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
@@ -13,18 +14,31 @@ static bool complain(const char* command, const char* option, const char* wanted
     return false;
 }
 
+// The shortest decimal text that reads back as exactly `bound`, so that the
+// bounds in a message are accepted when typed as printed.
+static void printFloat(char* out, size_t size, float bound) {
+    for (int digits = 1; digits <= 9; ++digits) {
+        std::snprintf(out, size, "%.*g", digits, static_cast<double>(bound));
+        if (std::strtof(out, nullptr) == bound) return;
+    }
+}
+
 bool readFloatOption(const char* command, const char* option, const char* text, float min, float max,
                      float& value) {
-    char wanted[96];
-    std::snprintf(wanted, sizeof wanted, "a number from %g to %g", static_cast<double>(min),
-                  static_cast<double>(max));
+    char low[32], high[32], wanted[96];
+    printFloat(low, sizeof low, min);
+    printFloat(high, sizeof high, max);
+    std::snprintf(wanted, sizeof wanted, "a number from %s to %s", low, high);
     if (!text) return complain(command, option, wanted, text);
     char* end = nullptr;
-    // Read as double so that values beyond float range are caught by the range check, not rounded to inf.
+    // Read as double so that values beyond float range are refused, not rounded to inf; the bounds
+    // are then checked on the float that is stored.
     const double parsed = std::strtod(text, &end);
-    if (end == text || *end != '\0' || !std::isfinite(parsed) || parsed < min || parsed > max)
+    if (end == text || *end != '\0' || !std::isfinite(parsed) || std::fabs(parsed) > FLT_MAX)
         return complain(command, option, wanted, text);
-    value = static_cast<float>(parsed);
+    const float stored = static_cast<float>(parsed);
+    if (stored < min || stored > max) return complain(command, option, wanted, text);
+    value = stored;
     return true;
 }
 
