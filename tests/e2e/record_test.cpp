@@ -303,3 +303,19 @@ TEST_F(RecordTool, BadInputExitsWithTwoBeforeWritingAnything) {
         EXPECT_TRUE(outIsEmpty());
     }
 }
+
+// A shader that does not build ends the process during start-up; the output
+// folder must be left as it was.
+TEST_F(RecordTool, ShaderThatFailsToBuildLeavesNothing) {
+    namespace fs = std::filesystem;
+    const std::string run = scratch.file("run");
+    fs::create_directories(run);
+    fs::copy("shaders", run + "/shaders", fs::copy_options::recursive);
+    fs::create_directory_symlink(fs::absolute("data"), run + "/data");
+    scratch.write("run/shaders/default_fs.glsl", "void main() { this does not compile }\n");
+    const std::string command = "cd " + run + " && " BIN_DIR "/demo-tool record --frames 2 --size 64x36 --out " +
+                                out("demo.mp4") + " > /dev/null 2>&1";
+    const int status = std::system(command.c_str());
+    EXPECT_NE(WEXITSTATUS(status), 0);
+    EXPECT_TRUE(outIsEmpty());
+}

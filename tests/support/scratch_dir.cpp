@@ -25,11 +25,12 @@ ScratchDir::ScratchDir() {
 void removeFolderTree(const std::string& path) {
     // Entry by entry, skipping what cannot go: Windows keeps files that are
     // still open (the engine never closes its font), and remove_all of
-    // MinGW's library does not return when it meets one.
+    // MinGW's library does not return when it meets one. A link is removed
+    // itself, never followed: a linked folder belongs to someone else.
     std::error_code error;
     for (std::filesystem::directory_iterator entry(path, error), end; !error && entry != end;
          entry.increment(error)) {
-        if (entry->is_directory(error))
+        if (!entry->is_symlink(error) && entry->is_directory(error))
             removeFolderTree(entry->path().string());
         else
             std::filesystem::remove(entry->path(), error);

@@ -150,9 +150,23 @@ int recordCommand(int argc, char** argv) {
     if (!std::filesystem::exists("shaders/static_meshes_vs.glsl"))
         return badInput("shaders/ not found: run from the repository root");
 
+    // Ctrl+C from here on stops the run cleanly, during start-up too.
+    catchStopSignals();
     Soundtrack soundtrack = readSoundtrack(kSoundtrackPath);
     if (soundtrack.samples.empty())
         std::fprintf(stderr, "demo-tool record: %s cannot be read; the video is silent\n", kSoundtrackPath);
+
+    // The output is opened only once start-up has succeeded: a shader that
+    // does not build ends the process during start-up, and must leave nothing.
+    useOffscreenVideo(width, height);
+    setSoundEnabled(false);
+    int exitCode = 0;
+    const bool started = !g_stopSignal && startUp(&exitCode);
+    if (g_stopSignal) {
+        std::fprintf(stderr, "demo-tool record: interrupted before the first frame; nothing written\n");
+        return 128 + g_stopSignal;
+    }
+    if (!started) return failure("the demo's start-up failed or quit before the first frame");
 
     // Written under another name until complete: a run that fails leaves
     // nothing behind, and an existing FILE is kept until then.
@@ -174,12 +188,6 @@ int recordCommand(int argc, char** argv) {
         std::filesystem::remove(partPath, fileError);
         return failure(message);
     };
-
-    catchStopSignals();
-    useOffscreenVideo(width, height);
-    setSoundEnabled(false);
-    int exitCode = 0;
-    if (!startUp(&exitCode)) return abandon("the demo's start-up failed or quit before the first frame");
 
     std::vector<double> renderMs, encodeMs;
     std::vector<unsigned char> pixels((size_t)width * height * 4);
