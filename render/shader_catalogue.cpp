@@ -100,6 +100,22 @@ ShaderProgram* createProgram(const char* vertexPath, const char* fragmentPath, c
     return program;
 }
 
+// Every trimmed build of a mesh program, made at start-up so that nothing is
+// read or compiled mid-run. A build that fails is kept unlinked: the full
+// program then draws in its place.
+static void buildTrims(ShaderProgram* program) {
+    program->trimmable = true;
+    for (int trim = 1; trim < kProgramTrims; ++trim) {
+        std::string defines;
+        if (trim & TRIM_SPOT_LIGHTS) defines += "#define NO_SPOT_LIGHTS\n";
+        if (trim & TRIM_SPECULAR) defines += "#undef ACTIVAR_SPECULAR\n";
+        if (trim & TRIM_SECOND_TEXTURE) defines += "#define SINGLE_TEXTURE\n";
+        program->trimmed[trim] = createProgram(program->vertexPath.c_str(), program->fragmentPath.c_str(),
+                                               defines.c_str());
+        program->trimmed[trim]->trimmedFrom = program;
+    }
+}
+
 bool buildCatalogue() {
     static const struct {
         ShaderProgram* ShaderCatalogue::*slot;
@@ -125,8 +141,7 @@ bool buildCatalogue() {
         g_catalogue.*entry.slot = program;
         if (!program->linked) return false;
     }
-    g_catalogue.skinnedMeshes->trimmable = true;
-    g_catalogue.staticMeshes->trimmable = true;
+    for (ShaderProgram* program : {g_catalogue.skinnedMeshes, g_catalogue.staticMeshes}) buildTrims(program);
     g_catalogue.current = nullptr;
     return true;
 }
@@ -151,17 +166,8 @@ ShaderProgram* meshProgram(ShaderProgram* program, const Material* material, int
     if (material->specular[0] == 0.0f && material->specular[1] == 0.0f && material->specular[2] == 0.0f)
         trim |= TRIM_SPECULAR;
     if (textureCount <= 1) trim |= TRIM_SECOND_TEXTURE;
-    if (trim == 0) return program;
-    ShaderProgram*& build = program->trimmed[trim];
-    if (!build) {
-        std::string defines;
-        if (trim & TRIM_SPOT_LIGHTS) defines += "#define NO_SPOT_LIGHTS\n";
-        if (trim & TRIM_SPECULAR) defines += "#undef ACTIVAR_SPECULAR\n";
-        if (trim & TRIM_SECOND_TEXTURE) defines += "#define SINGLE_TEXTURE\n";
-        build = createProgram(program->vertexPath.c_str(), program->fragmentPath.c_str(), defines.c_str());
-        build->trimmedFrom = program;
-    }
-    return build->linked ? build : program;
+    ShaderProgram* build = program->trimmed[trim];  // none for trim 0
+    return build && build->linked ? build : program;
 }
 
 // ---- uniform name cache ---------------------------------------------------

@@ -58,7 +58,7 @@ struct ShaderProgram {
     int32_t lightCountLocation = -1;  // "g_LightCount": one past the highest slot with a light on
     bool cameraDirty = true;
     // Trimmed builds (meshProgram): the files it was built from, the builds
-    // made so far by what they leave out, and for a trimmed build its source.
+    // by what they leave out, and for a trimmed build its source.
     std::string vertexPath, fragmentPath;
     bool trimmable = false;
     ShaderProgram* trimmed[kProgramTrims] = {};
@@ -85,7 +85,8 @@ struct ShaderCatalogue {
 
 ShaderCatalogue& shaderCatalogue();
 
-// Builds the thirteen programs in order; false at the first that does not link.
+// Builds the thirteen programs in order, then the trimmed builds of the two
+// mesh programs; false at the first of the thirteen that does not link.
 bool buildCatalogue();
 // Never fails as a call; linked tells success. defines go after the header.
 ShaderProgram* createProgram(const char* vertexPath, const char* fragmentPath, const char* defines = "");
@@ -95,7 +96,8 @@ ShaderProgram* createProgram(const char* vertexPath, const char* fragmentPath, c
 // none and without the second texture when there is none. A
 // software rasteriser runs both sides of every branch for every fragment, so
 // code that cannot change the pixels is left out instead; the pixels are the
-// same. Builds are made at first use; one that fails leaves program in use.
+// same. The builds are made with the catalogue; one that failed leaves
+// program in use.
 ShaderProgram* meshProgram(ShaderProgram* program, const Material* material, int textureCount);
 int32_t uniformLocation(ShaderProgram* program, const char* name);
 // False when already current; otherwise glUseProgram, lastHit -1, cameraDirty, uploadLights.

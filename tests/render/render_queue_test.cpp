@@ -575,9 +575,19 @@ TEST_F(RenderFrameTest, SpritesDrawIn3DAndOnTopIn2D) {
     delete scene;
 }
 
+namespace {
+int g_createProgramCalls = 0;
+PFNGLCREATEPROGRAMPROC g_realCreateProgram = nullptr;
+GLuint GLAPIENTRY countCreateProgram() {
+    ++g_createProgramCalls;
+    return g_realCreateProgram();
+}
+}  // namespace
+
 // Trimmed programs leave out only what cannot change a pixel: with a point
 // light, then a spot light, a translucent square over an opaque one draws the
-// same frame as with the full programs.
+// same frame as with the full programs. They are all built at start-up:
+// drawing compiles nothing.
 TEST_F(RenderFrameTest, TrimmedProgramsDrawWhatTheFullProgramsDraw) {
     Scene* scene = newScene(false);
     LIGHT* lamp = scene->createLight();
@@ -601,7 +611,12 @@ TEST_F(RenderFrameTest, TrimmedProgramsDrawWhatTheFullProgramsDraw) {
     ShaderProgram* full = shaderCatalogue().staticMeshes;
     for (int type : {LIGHT_TYPE_POINT, LIGHT_TYPE_SPOT}) {
         lamp->type = type;
+        g_createProgramCalls = 0;
+        g_realCreateProgram = __glewCreateProgram;
+        __glewCreateProgram = countCreateProgram;
         const std::vector<unsigned char> trimmed = frame();
+        __glewCreateProgram = g_realCreateProgram;
+        EXPECT_EQ(g_createProgramCalls, 0) << type;
         const int trim = (type == LIGHT_TYPE_SPOT ? 0 : TRIM_SPOT_LIGHTS) | TRIM_SPECULAR | TRIM_SECOND_TEXTURE;
         ASSERT_NE(full->trimmed[trim], nullptr) << type;
         EXPECT_TRUE(full->trimmed[trim]->linked) << type;
