@@ -2,9 +2,7 @@
 
 #include <GL/glew.h>
 
-#include "app/main_loop.h"
-#include "platform/sound.h"
-#include "platform/window.h"
+#include "app/headless.h"
 
 // The link replaces every glDrawElements of the engine with this counter
 // (-Wl,--wrap=glDrawElements), and glMultiDrawElements, reached through
@@ -24,10 +22,7 @@ static void GLAPIENTRY countMultiDrawElements(GLenum mode, const GLsizei* counts
 
 bool startBenchDemo() {
     static const bool started = [] {
-        useOffscreenVideo(64, 64);
-        setSoundEnabled(false);
-        int exitCode = 0;
-        if (!startUp(&exitCode)) return false;
+        if (!startHeadless(64, 64)) return false;
         g_realMultiDrawElements = __glewMultiDrawElements;
         __glewMultiDrawElements = countMultiDrawElements;
         return true;

@@ -13,13 +13,12 @@
 #include <iterator>
 #include <string>
 
+#include "app/headless.h"
 #include "app/main_loop.h"
 #include "demo/demo_world.h"
 #include "image/image.h"
 #include "image/sprite.h"
 #include "image/texture.h"
-#include "platform/sound.h"
-#include "platform/window.h"
 #include "scene/model.h"
 #include "tests/support/gl_test_context.h"
 #include "tests/support/scratch_dir.h"
@@ -88,11 +87,8 @@ int spriteImageWidth(SPRITE3D* sprite) {
     static std::string childFolder = dir;
     std::atexit([] { removeFolderTree(childFolder); });
     if (chdir(dir.c_str()) != 0) std::_Exit(2);
-    useOffscreenVideo(64, 48);
-    setSoundEnabled(false);
-    int exitCode = 0;
-    if (!startUp(&exitCode)) {
-        std::fprintf(stderr, "start-up ended with %d\n", exitCode);
+    if (!startHeadless(64, 48)) {
+        std::fprintf(stderr, "start-up failed\n");
         std::_Exit(3);
     }
     DemoWorld& w = demoWorld();

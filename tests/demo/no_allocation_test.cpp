@@ -16,11 +16,10 @@
 #include <string>
 
 #include "app/engine.h"
+#include "app/headless.h"
 #include "app/main_loop.h"
 #include "demo/demo.h"
 #include "demo/demo_world.h"
-#include "platform/sound.h"
-#include "platform/window.h"
 #include "render/gl_state_cache.h"
 #include "render/render_queue.h"
 #include "render/shader_catalogue.h"
@@ -129,10 +128,7 @@ std::string describeAllocations() {
 bool startDemo() {
     static const bool started = [] {
         resetDemoWorld();
-        useOffscreenVideo(64, 64);
-        setSoundEnabled(false);
-        int exitCode = 0;
-        return startUp(&exitCode);
+        return startHeadless(64, 64);
     }();
     return started;
 }

@@ -9,7 +9,7 @@
 
 #include "tools/asset_generator/asset_generator.h"
 #include "tools/asset_generator/noise.h"
-#include "tools/asset_generator/png_writer.h"
+#include "image/png_writer.h"
 
 struct Colour {
     float r, g, b, a;
@@ -237,7 +237,7 @@ static bool writePicture(const std::string& outDir, const char* name, int size, 
     }
     std::string path = outDir + "/" + name;
     std::string error;
-    if (!writePng(path.c_str(), size, size, rgba.data(), &error)) {
+    if (!writePng(path.c_str(), size, size, rgba.data(), true, &error)) {
         std::fprintf(stderr, "%s: %s\n", path.c_str(), error.c_str());
         return false;
     }

@@ -15,10 +15,8 @@
 // timings; renderMs covers the drawn frames and includes the GL work finished
 // after the swap. --full-detail draws every mesh at full detail (no coarser
 // levels for small far-away instances), as the engine drew before it had them.
-#include <GL/glew.h>
 #include <ft2build.h>
 #include FT_FREETYPE_H
-#include <png.h>
 
 #include <algorithm>
 #include <chrono>
@@ -30,12 +28,10 @@
 #include <string>
 #include <vector>
 
-#include "app/engine.h"
-#include "app/main_loop.h"
+#include "app/headless.h"
 #include "demo/demo_world.h"
+#include "image/png_writer.h"
 #include "render/render_queue.h"
-#include "platform/sound.h"
-#include "platform/window.h"
 #include "tools/demo_tool/key_script.h"
 #include "tools/demo_tool/options.h"
 #include "tools/demo_tool/progress.h"
@@ -69,41 +65,10 @@ int fail(const std::string& message) {
     return 1;
 }
 
-bool writePng(const std::string& path, int width, int height, const unsigned char* rgba, std::string& error) {
-    png_image image;
-    std::memset(&image, 0, sizeof image);
-    image.version = PNG_IMAGE_VERSION;
-    image.width = (png_uint_32)width;
-    image.height = (png_uint_32)height;
-    image.format = PNG_FORMAT_RGB;  // a frame is opaque: drop alpha
-    std::vector<unsigned char> rgb((size_t)width * height * 3);
-    for (size_t i = 0, n = (size_t)width * height; i < n; ++i) std::memcpy(&rgb[i * 3], &rgba[i * 4], 3);
-    if (!png_image_write_to_file(&image, path.c_str(), 0, rgb.data(), width * 3, nullptr)) {
-        error = path + ": " + image.message;
-        return false;
-    }
-    return true;
-}
-
 std::string framePath(const std::string& directory, int frame) {
     char name[32];
     std::snprintf(name, sizeof name, "frame-%05d.png", frame);
     return (std::filesystem::path(directory) / name).string();
-}
-
-// The frame's pixels as the demo drew them, top row first.
-void readFrame(int width, int height, std::vector<unsigned char>& rgba) {
-    rgba.resize((size_t)width * height * 4);
-    glReadBuffer(GL_BACK);
-    glPixelStorei(GL_PACK_ALIGNMENT, 1);
-    glReadPixels(0, 0, width, height, GL_RGBA, GL_UNSIGNED_BYTE, rgba.data());
-    const size_t rowBytes = (size_t)width * 4;
-    std::vector<unsigned char> row(rowBytes);
-    for (int top = 0, bottom = height - 1; top < bottom; ++top, --bottom) {
-        std::memcpy(row.data(), &rgba[top * rowBytes], rowBytes);
-        std::memcpy(&rgba[top * rowBytes], &rgba[bottom * rowBytes], rowBytes);
-        std::memcpy(&rgba[bottom * rowBytes], row.data(), rowBytes);
-    }
 }
 
 // Draws `text` in white into an RGBA image with its baseline at (x, baseline).
@@ -189,17 +154,9 @@ bool writeSheet(const std::string& path, const std::vector<CapturedFrame>& frame
     if (face) FT_Done_Face(face);
     if (library) FT_Done_FreeType(library);
 
-    png_image image;
-    std::memset(&image, 0, sizeof image);
-    image.version = PNG_IMAGE_VERSION;
-    image.width = (png_uint_32)sheetWidth;
-    image.height = (png_uint_32)sheetHeight;
-    image.format = PNG_FORMAT_RGBA;
-    if (!png_image_write_to_file(&image, path.c_str(), 0, sheet.data(), sheetWidth * 4, nullptr)) {
-        error = path + ": " + image.message;
-        return false;
-    }
-    return true;
+    if (writePng(path.c_str(), sheetWidth, sheetHeight, sheet.data(), true, &error)) return true;
+    error = path + ": " + error;
+    return false;
 }
 
 double milliseconds(std::chrono::steady_clock::time_point from) {
@@ -298,10 +255,7 @@ int captureCommand(int argc, char** argv) {
     std::filesystem::create_directories(outDirectory, directoryError);
     if (directoryError) return fail(outDirectory + ": " + directoryError.message());
 
-    useOffscreenVideo(width, height);
-    setSoundEnabled(false);
-    int exitCode = 0;
-    if (!startUp(&exitCode)) return fail("the demo's start-up failed or quit before the first frame");
+    if (!startHeadless(width, height)) return fail("the demo's start-up failed or quit before the first frame");
 
     std::vector<double> updateMs, renderMs, readbackMs;
     std::vector<CapturedFrame> sheetFrames;
@@ -312,29 +266,23 @@ int captureCommand(int argc, char** argv) {
     for (int frame = 1; frame <= frames; ++frame) {
         postKeyEvents(keyEvents, frame, &nextEvent);
         const bool saved = nextChosen < chosen.size() && chosen[nextChosen] == frame;
-        setMainLoopDrawing(saved || !fastForward);
-        const int32_t framesBefore = engine()->frameCount;
-        const bool goOn = runMainLoopIteration();
-        if (engine()->frameCount == framesBefore) break;  // Escape: this frame was not run
+        const HeadlessIteration iteration = runHeadlessIteration(saved || !fastForward);
+        if (!iteration.ran) break;  // Escape: this frame was not run
         framesRun = frame;
-        updateMs.push_back(lastIterationTimes().updateMs);
-        if (saved || !fastForward) {
-            // Rasterising may still be queued after the swap: it belongs to the render.
-            const auto finishStart = std::chrono::steady_clock::now();
-            glFinish();
-            renderMs.push_back(lastIterationTimes().renderMs + milliseconds(finishStart));
-        }
+        updateMs.push_back(iteration.updateMs);
+        if (saved || !fastForward) renderMs.push_back(iteration.renderMs);
 
         if (saved) {
             ++nextChosen;
             const auto readStart = std::chrono::steady_clock::now();
-            readFrame(width, height, pixels);
+            readHeadlessFrame(pixels);
             readbackMs.push_back(milliseconds(readStart));
-            if (!writePng(framePath(outDirectory, frame), width, height, pixels.data(), error)) return fail(error);
+            const std::string path = framePath(outDirectory, frame);
+            if (!writePng(path.c_str(), width, height, pixels.data(), false, &error)) return fail(path + ": " + error);
             if (!sheetPath.empty()) sheetFrames.push_back(CapturedFrame{frame, demoWorld().currentAct, pixels});
         }
         updateProgress(progress, framesRun);
-        if (!goOn) break;
+        if (!iteration.goOn) break;
     }
     endProgress(progress, framesRun);
     if (nextChosen < chosen.size())

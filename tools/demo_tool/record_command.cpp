@@ -7,7 +7,6 @@
 // iteration is drawn. The file is written as FILE.part and renamed when it is
 // complete; SIGINT or SIGTERM stops the run and completes the file with the
 // frames done. Bad input exits with 2 before anything is rendered or written.
-#include <GL/glew.h>
 #include <signal.h>
 #include <unistd.h>
 
@@ -22,10 +21,8 @@
 #include <string>
 #include <vector>
 
-#include "app/engine.h"
-#include "app/main_loop.h"
+#include "app/headless.h"
 #include "platform/sound.h"
-#include "platform/window.h"
 #include "tools/demo_tool/key_script.h"
 #include "tools/demo_tool/options.h"
 #include "tools/demo_tool/progress.h"
@@ -158,10 +155,7 @@ int recordCommand(int argc, char** argv) {
 
     // The output is opened only once start-up has succeeded: a shader that
     // does not build ends the process during start-up, and must leave nothing.
-    useOffscreenVideo(width, height);
-    setSoundEnabled(false);
-    int exitCode = 0;
-    const bool started = !g_stopSignal && startUp(&exitCode);
+    const bool started = !g_stopSignal && startHeadless(width, height);
     if (g_stopSignal) {
         std::fprintf(stderr, "demo-tool record: interrupted before the first frame; nothing written\n");
         return 128 + g_stopSignal;
@@ -190,32 +184,25 @@ int recordCommand(int argc, char** argv) {
     };
 
     std::vector<double> renderMs, encodeMs;
-    std::vector<unsigned char> pixels((size_t)width * height * 4);
+    std::vector<unsigned char> pixels;
     size_t nextEvent = 0;
     int framesDone = 0, iterationsRun = 0;
     Progress progress = startProgress("record", frames);
     for (int iteration = 1; iteration <= iterations && !g_stopSignal; ++iteration) {
         postKeyEvents(keyEvents, iteration, &nextEvent);
         const bool drawn = (iteration - 1) % step == 0;
-        setMainLoopDrawing(drawn);
-        const int32_t framesBefore = engine()->frameCount;
-        const bool goOn = runMainLoopIteration();
-        if (engine()->frameCount == framesBefore) break;  // Escape: this iteration was not run
+        const HeadlessIteration run = runHeadlessIteration(drawn);
+        if (!run.ran) break;  // Escape: this iteration was not run
         iterationsRun = iteration;
         if (drawn) {
-            const auto finishStart = std::chrono::steady_clock::now();
-            glFinish();  // rasterising may still be queued after the swap: it belongs to the render
-            renderMs.push_back(lastIterationTimes().renderMs + milliseconds(finishStart));
-
+            renderMs.push_back(run.renderMs);
             const auto encodeStart = std::chrono::steady_clock::now();
-            glReadBuffer(GL_BACK);
-            glPixelStorei(GL_PACK_ALIGNMENT, 1);
-            glReadPixels(0, 0, width, height, GL_RGBA, GL_UNSIGNED_BYTE, pixels.data());
+            readHeadlessFrame(pixels);
             if (!encodeVideoFrame(encoder, pixels.data(), &error)) return abandon(error);
             encodeMs.push_back(milliseconds(encodeStart));
             updateProgress(progress, ++framesDone);
         }
-        if (!goOn) break;
+        if (!run.goOn) break;
     }
     endProgress(progress, framesDone);
 

@@ -4,8 +4,6 @@
 // front, right and above, far enough to see the whole box, and one white
 // directional light shines from behind the camera. Writes the frame as an
 // RGBA PNG. Run from the folder that holds shaders/ (the repository root).
-#include <GL/glew.h>
-#include <png.h>
 
 #include <algorithm>
 #include <cmath>
@@ -15,6 +13,8 @@
 #include <string>
 #include <vector>
 
+#include "image/png_writer.h"
+#include "render/frame_readback.h"
 #include "render/gl_state_cache.h"
 #include "render/render_queue.h"
 #include "render/renderer.h"
@@ -51,22 +51,6 @@ static void addModelBounds(const MODEL3D* model, Box& box) {
     }
     for (const ACTOR* child = model->children; child; child = child->next)
         addModelBounds(static_cast<const MODEL3D*>(child), box);
-}
-
-// Bottom-up GL rows are written top-down through a negative stride.
-static bool writePng(const char* path, int width, int height, const std::vector<unsigned char>& rgba,
-                     std::string& error) {
-    png_image image;
-    std::memset(&image, 0, sizeof image);
-    image.version = PNG_IMAGE_VERSION;
-    image.width = (png_uint_32)width;
-    image.height = (png_uint_32)height;
-    image.format = PNG_FORMAT_RGBA;
-    if (!png_image_write_to_file(&image, path, 0, rgba.data(), -width * 4, nullptr)) {
-        error = image.message;
-        return false;
-    }
-    return true;
 }
 
 static int fail(const std::string& message) {
@@ -150,13 +134,12 @@ int thumbnailCommand(int argc, char** argv) {
             bindFramebuffer(0);
             clearFrame(0.25f, 0.28f, 0.32f);
             renderFrame();
-            glFinish();
+            finishFrame();
 
-            std::vector<unsigned char> pixels((size_t)width * height * 4);
-            glReadBuffer(GL_BACK);
-            glPixelStorei(GL_PACK_ALIGNMENT, 1);
-            glReadPixels(0, 0, width, height, GL_RGBA, GL_UNSIGNED_BYTE, pixels.data());
-            if (!writePng(outPath, width, height, pixels, error)) status = fail(std::string(outPath) + ": " + error);
+            std::vector<unsigned char> pixels;
+            readFrame(width, height, pixels);
+            if (!writePng(outPath, width, height, pixels.data(), true, &error))
+                status = fail(std::string(outPath) + ": " + error);
         }
     }  // the scene releases the model's buffers while the context lives
     destroyOffscreenContext();

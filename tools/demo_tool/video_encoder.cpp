@@ -303,13 +303,11 @@ VideoEncoder* openVideoEncoder(const VideoSettings& settings, const Soundtrack& 
     return encoder;
 }
 
-bool encodeVideoFrame(VideoEncoder* encoder, const unsigned char* rgbaBottomUp, std::string* error) {
+bool encodeVideoFrame(VideoEncoder* encoder, const unsigned char* rgba, std::string* error) {
     AVFrame* picture = encoder->picture;
     if (av_frame_make_writable(picture) < 0) return fail(error, "out of memory");
-    // A negative stride from the last row turns the picture upright.
-    const int rowBytes = picture->width * 4;
-    const uint8_t* source[1] = {rgbaBottomUp + (size_t)rowBytes * (picture->height - 1)};
-    const int sourceStride[1] = {-rowBytes};
+    const uint8_t* source[1] = {rgba};
+    const int sourceStride[1] = {picture->width * 4};
     sws_scale(encoder->converter, source, sourceStride, 0, picture->height, picture->data, picture->linesize);
     picture->pts = encoder->framesDone++;
     if (!encode(encoder, encoder->video, encoder->videoStream, picture, error)) return false;

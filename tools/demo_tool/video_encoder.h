@@ -33,9 +33,9 @@ Soundtrack readSoundtrack(const char* path);
 // one-line reason in *error, when an encoder is missing or refuses the
 // settings or the file cannot be written.
 VideoEncoder* openVideoEncoder(const VideoSettings& settings, const Soundtrack& soundtrack, std::string* error);
-// Appends a frame of RGBA pixels, bottom row first as OpenGL reads them, and
-// the soundtrack up to the frame's end.
-bool encodeVideoFrame(VideoEncoder* encoder, const unsigned char* rgbaBottomUp, std::string* error);
+// Appends a frame of RGBA pixels, top row first, and the soundtrack up to the
+// frame's end.
+bool encodeVideoFrame(VideoEncoder* encoder, const unsigned char* rgba, std::string* error);
 // Drains both encoders and writes the trailer: the file is complete.
 bool finishVideo(VideoEncoder* encoder, std::string* error);
 // Closes the file (as it is, when not finished) and frees everything.

@@ -1,4 +1,4 @@
-#include "tools/asset_generator/png_writer.h"
+#include "image/png_writer.h"
 
 #include <png.h>
 
@@ -6,9 +6,10 @@
 #include <cstdio>
 #include <vector>
 
-bool writePng(const char* path, int width, int height, const unsigned char* rgba, std::string* error) {
-    std::vector<png_const_bytep> rows(static_cast<size_t>(height));
-    for (int y = 0; y < height; ++y) rows[static_cast<size_t>(y)] = rgba + static_cast<size_t>(y) * width * 4;
+bool writePng(const char* path, int width, int height, const unsigned char* rgba, bool keepAlpha, std::string* error) {
+    std::vector<png_bytep> rows(static_cast<size_t>(height));
+    for (int y = 0; y < height; ++y)
+        rows[static_cast<size_t>(y)] = const_cast<png_bytep>(rgba) + static_cast<size_t>(y) * width * 4;
 
     FILE* file = std::fopen(path, "wb");
     if (!file) {
@@ -25,10 +26,12 @@ bool writePng(const char* path, int width, int height, const unsigned char* rgba
         return false;
     }
     png_init_io(png, file);
-    png_set_IHDR(png, info, static_cast<png_uint_32>(width), static_cast<png_uint_32>(height), 8, PNG_COLOR_TYPE_RGBA,
-                 PNG_INTERLACE_NONE, PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
+    png_set_IHDR(png, info, static_cast<png_uint_32>(width), static_cast<png_uint_32>(height), 8,
+                 keepAlpha ? PNG_COLOR_TYPE_RGBA : PNG_COLOR_TYPE_RGB, PNG_INTERLACE_NONE,
+                 PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
     png_write_info(png, info);
-    png_write_rows(png, const_cast<png_bytepp>(rows.data()), static_cast<png_uint_32>(height));
+    if (!keepAlpha) png_set_filler(png, 0, PNG_FILLER_AFTER);  // on writing: strips the fourth byte
+    png_write_rows(png, rows.data(), static_cast<png_uint_32>(height));
     png_write_end(png, info);
     png_destroy_write_struct(&png, &info);
     if (std::fclose(file) != 0) {
