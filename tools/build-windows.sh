@@ -72,6 +72,7 @@ fi
 
 # -O2 as on Linux (GCC 12's -O3 warns falsely about vector inserts).
 cmake -S . -B "$out" -G Ninja -DCMAKE_TOOLCHAIN_FILE="$toolchain" -DCMAKE_BUILD_TYPE=Release \
+    -DWARNINGS_AS_ERRORS="${WARNINGS_AS_ERRORS:-OFF}" \
     -DCMAKE_CXX_FLAGS_RELEASE="-O2 -DNDEBUG" -DBUILD_BENCHMARKS=OFF -DCMAKE_CROSSCOMPILING_EMULATOR="$root/tools/windows/wine-run.sh" > /dev/null
 cmake --build "$out" -j "$jobs"
 

@@ -6,6 +6,7 @@
 # overrides; 0 skips the fuzzing).
 set -euo pipefail
 cd "$(dirname "$0")/.."
+export WARNINGS_AS_ERRORS=ON  # a warning fails the test command's builds
 tools/setup.sh
 tools/build.sh
 tools/build-windows.sh

@@ -7,7 +7,8 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
-CC=clang CXX=clang++ cmake -S . -B build-asan -DSANITIZE=ON -DBUILD_FUZZERS=ON -DBUILD_BENCHMARKS=OFF > /dev/null
+CC=clang CXX=clang++ cmake -S . -B build-asan -DSANITIZE=ON -DBUILD_FUZZERS=ON -DBUILD_BENCHMARKS=OFF \
+    -DWARNINGS_AS_ERRORS="${WARNINGS_AS_ERRORS:-OFF}" > /dev/null
 cmake --build build-asan -j "$(nproc)"
 
 source tools/sanitizer-env.sh
