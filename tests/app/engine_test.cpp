@@ -1,8 +1,9 @@
 #include <gtest/gtest.h>
 #ifndef _WIN32
-#include <SDL2/SDL.h>  // a real right-Shift key event through the SDL layer
+#include <SDL2/SDL.h>  // real key and window events through the SDL layer
 #endif
 
+#include "app/clock.h"
 #include "app/engine.h"
 #include "app/input.h"
 #include "app/main_loop.h"
@@ -96,6 +97,30 @@ TEST(EngineLifecycle, StartUpEscapeAndClose) {
     pumpFrame();
     EXPECT_FALSE(keyboardState()->held[KEY_SHIFT]);
 #endif
+
+    // Losing the focus (Alt+Tab) lets go of every key and button held: their
+    // key-ups go to the window that takes the focus.
+    postKeyMessage('Q', true);
+    postKeyMessage(VK_SHIFT, true);
+    pumpFrame();
+    Stopwatch secondOld = startStopwatch();
+    secondOld.offset = secondOld.frequency;  // past the 100 ms guard on presses
+    buttonDown(*mouseState(), secondOld, 1);
+    buttonDown(*mouseState(), secondOld, 3);
+    ASSERT_TRUE(mouseState()->held[1]);
+#ifdef _WIN32
+    sendMessage(main.window, WM_KILLFOCUS, 0, 0);
+#else
+    SDL_Event focusLost{};
+    focusLost.type = SDL_WINDOWEVENT;
+    focusLost.window.event = SDL_WINDOWEVENT_FOCUS_LOST;
+    SDL_PushEvent(&focusLost);
+#endif
+    pumpFrame();
+    EXPECT_FALSE(keyboardState()->held[KEY_Q]);
+    EXPECT_FALSE(keyboardState()->held[KEY_SHIFT]);
+    EXPECT_FALSE(mouseState()->held[1]);
+    EXPECT_FALSE(mouseState()->held[3]);
 
     // Escape ends the iteration before the update: nothing counted or drawn.
     int updates = frameCounters().updatesDone, frames = frameCounters().framesDrawn;
