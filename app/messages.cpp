@@ -55,6 +55,12 @@ intptr_t windowProcedure(PlatformWindow* window, uint32_t message, uintptr_t wPa
         if (MouseState* mouse = mouseState()) mouseWheel(*mouse, static_cast<int16_t>((wParam >> 16) & 0xFFFF));
         break;
     case WM_KILLFOCUS: releaseEverything(); break;
+    case WM_SYSCOMMAND:
+        // Alt or F10 alone would open the system menu, whose modal loop stops
+        // the frames until it is left and takes the next Escape. Alt+F4 and
+        // the mouse still reach their commands.
+        if ((wParam & 0xFFF0) == SC_KEYMENU) return 0;
+        break;
     default: break;
     }
     return defaultWindowProcedure(window, message, wParam, lParam);

@@ -21,6 +21,7 @@ enum : uint32_t {
     WM_QUIT = 0x0012,
     WM_KEYDOWN = 0x0100,
     WM_KEYUP = 0x0101,
+    WM_SYSCOMMAND = 0x0112,
     WM_LBUTTONDOWN = 0x0201,
     WM_LBUTTONUP = 0x0202,
     WM_RBUTTONDOWN = 0x0204,
@@ -45,6 +46,10 @@ enum : uint32_t {
     VK_RSHIFT = 161,
 };
 constexpr int kWheelDelta = 120;  // one notch
+
+// WM_SYSCOMMAND command (the system uses the low four bits of wParam): the
+// system menu asked for from the keyboard (Alt or F10 alone, Alt+Space).
+enum : uint32_t { SC_KEYMENU = 0xF100 };
 
 struct PlatformMessage {
     PlatformWindow* window = nullptr;  // null for WM_QUIT

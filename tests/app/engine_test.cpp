@@ -12,6 +12,9 @@
 #include "platform/cursor.h"
 #include "platform/sound.h"
 #include "render/renderer.h"
+#ifdef _WIN32
+#include "platform/win32/win32_layer.h"  // the window handle, for the system's default handling
+#endif
 
 namespace {
 constexpr int kWidth = 96, kHeight = 64;
@@ -32,6 +35,17 @@ void pumpFrame() {
     beginKeyboardFrame(*keyboardState());
     pumpMessages();
 }
+
+#ifdef _WIN32
+WNDPROC g_windowProcedure = nullptr;
+int g_menuLoopsEntered = 0;
+
+// Counts the menu loops the system enters for the window, around its own procedure.
+LRESULT CALLBACK countMenuLoops(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message == WM_ENTERMENULOOP) ++g_menuLoopsEntered;
+    return CallWindowProcA(g_windowProcedure, window, message, wParam, lParam);
+}
+#endif
 }  // namespace
 
 TEST(Cursor, ShowAndHideChangeTheSystemCountOncePerChange) {
@@ -122,9 +136,24 @@ TEST(EngineLifecycle, StartUpEscapeAndClose) {
     EXPECT_FALSE(mouseState()->held[1]);
     EXPECT_FALSE(mouseState()->held[3]);
 
+#ifdef _WIN32
+    // The offscreen window gets the real window's style and system menu, so
+    // that the system's default handling would open that menu.
+    HWND handle = main.window->handle;
+    SetWindowLongA(handle, GWL_STYLE, WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX);
+    GetSystemMenu(handle, FALSE);
+    g_windowProcedure = reinterpret_cast<WNDPROC>(
+        SetWindowLongPtrA(handle, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(countMenuLoops)));
+#endif
     // Escape ends the iteration before the update: nothing counted or drawn.
+    // Alt or F10 alone just before asks for the system menu, whose modal loop
+    // would stop the frames and take that Escape: the menu never opens.
     int updates = frameCounters().updatesDone, frames = frameCounters().framesDrawn;
     postKeyMessage(VK_ESCAPE, true);
+    sendMessage(main.window, WM_SYSCOMMAND, SC_KEYMENU | 2, 0);  // the system's own low bits set
+#ifdef _WIN32
+    EXPECT_EQ(g_menuLoopsEntered, 0);
+#endif
     EXPECT_FALSE(runMainLoopIteration());
     EXPECT_TRUE(quitRequested());
     EXPECT_EQ(frameCounters().updatesDone, updates);
@@ -133,11 +162,16 @@ TEST(EngineLifecycle, StartUpEscapeAndClose) {
     postKeyMessage(VK_ESCAPE, false);
     setQuitRequested(false);
 
-    // A close request destroys the window and asks the loop to end.
+    // A close request destroys the window and asks the loop to end. On
+    // Windows it comes from Alt+F4 through the system's default handling.
+#ifdef _WIN32
+    sendMessage(main.window, WM_SYSKEYDOWN, VK_F4, 1 << 29);  // bit 29: Alt is down
+#else
     PlatformMessage close;
     close.window = main.window;
     close.message = WM_CLOSE;
     postMessage(close);
+#endif
     pumpFrame();
     EXPECT_TRUE(quitRequested());
     EXPECT_TRUE(platformWindowDestroyed(main.window));
