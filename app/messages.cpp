@@ -16,6 +16,15 @@ void pressButton(int button) {
 void releaseButton(int button) {
     if (MouseState* mouse = mouseState()) buttonUp(*mouse, button);
 }
+
+// Keys and buttons let go after the focus left send their key-ups and
+// button-ups to another window: none may stay held.
+void releaseEverything() {
+    if (KeyboardState* keyboard = keyboardState())
+        for (int code = 0; code < kKeyCodeCount; ++code) keyUp(*keyboard, code);
+    if (MouseState* mouse = mouseState())
+        for (int button = 0; button < kMouseButtonCount; ++button) buttonUp(*mouse, button);
+}
 }  // namespace
 
 intptr_t windowProcedure(PlatformWindow* window, uint32_t message, uintptr_t wParam, intptr_t lParam) {
@@ -44,6 +53,13 @@ intptr_t windowProcedure(PlatformWindow* window, uint32_t message, uintptr_t wPa
     case WM_RBUTTONUP: releaseButton(3); break;
     case WM_MOUSEWHEEL:
         if (MouseState* mouse = mouseState()) mouseWheel(*mouse, static_cast<int16_t>((wParam >> 16) & 0xFFFF));
+        break;
+    case WM_KILLFOCUS: releaseEverything(); break;
+    case WM_SYSCOMMAND:
+        // Alt or F10 alone would open the system menu, whose modal loop stops
+        // the frames until it is left and takes the next Escape. Alt+F4 and
+        // the mouse still reach their commands.
+        if ((wParam & 0xFFF0) == SC_KEYMENU) return 0;
         break;
     default: break;
     }

@@ -1,6 +1,7 @@
 // The engine's window procedure and message pump: key and button messages
-// become KeyboardState and MouseState transitions, a close request destroys
-// the window and asks the main loop to end.
+// become KeyboardState and MouseState transitions, a lost focus releases
+// every key and button, a close request destroys the window and asks the
+// main loop to end. The keyboard never opens the system menu.
 #pragma once
 
 #include <cstdint>

@@ -2,9 +2,9 @@
 // events elsewhere. The engine registers one window procedure; pumping takes
 // each message off the queue and hands it to that procedure. Keys arrive as
 // Windows virtual-key codes (OS key repeat as repeated key-downs), mouse
-// buttons and the wheel as their WM_ messages, and the close button as
-// WM_CLOSE. Posted messages (synthetic keys, WM_QUIT) go through the same
-// queue, ahead of new SDL events.
+// buttons and the wheel as their WM_ messages, the close button as WM_CLOSE
+// and a lost keyboard focus as WM_KILLFOCUS. Posted messages (synthetic
+// keys, WM_QUIT) go through the same queue, ahead of new SDL events.
 //
 // On Windows, <windows.h> defines the same names as macros of the same
 // values: the layer includes it after this header.
@@ -16,10 +16,12 @@ struct PlatformWindow;
 
 enum : uint32_t {
     WM_DESTROY = 0x0002,
+    WM_KILLFOCUS = 0x0008,
     WM_CLOSE = 0x0010,
     WM_QUIT = 0x0012,
     WM_KEYDOWN = 0x0100,
     WM_KEYUP = 0x0101,
+    WM_SYSCOMMAND = 0x0112,
     WM_LBUTTONDOWN = 0x0201,
     WM_LBUTTONUP = 0x0202,
     WM_RBUTTONDOWN = 0x0204,
@@ -44,6 +46,10 @@ enum : uint32_t {
     VK_RSHIFT = 161,
 };
 constexpr int kWheelDelta = 120;  // one notch
+
+// WM_SYSCOMMAND command (the system uses the low four bits of wParam): the
+// system menu asked for from the keyboard (Alt or F10 alone, Alt+Space).
+enum : uint32_t { SC_KEYMENU = 0xF100 };
 
 struct PlatformMessage {
     PlatformWindow* window = nullptr;  // null for WM_QUIT

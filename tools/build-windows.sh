@@ -65,7 +65,7 @@ if [ "$(cat "$deps/.complete" 2>/dev/null)" != "$deps_version" ]; then
     echo "$deps_version" > "$deps/.complete"
 fi
 
-# The runtime data/ the package and the tests read, made by the Linux build's generator.
+# The runtime data/ and a.raw that the package and the tests read, made by the Linux build's generator.
 if [ ! -f data/.complete ]; then
     tools/build.sh
 fi
@@ -81,7 +81,7 @@ package=$out/package/landscape-demo
 rm -rf "$out/package" "$out/landscape-demo-windows.zip"
 mkdir -p "$package"
 x86_64-w64-mingw32-strip -o "$package/demo.exe" "$out/bin/demo.exe"  # no symbol table in the package
-cp -r shaders data "$package/"
+cp -r shaders data a.raw "$package/"  # what the demo reads from its working folder
 rm -f "$package/data/.complete"
 cp tools/windows/README.txt "$package/"
 (cd "$out/package" && zip -qr9 "$out/landscape-demo-windows.zip" landscape-demo)

@@ -72,9 +72,13 @@ bool translateEvent(const SDL_Event& event, PlatformMessage* message) {
         return true;
     }
     case SDL_WINDOWEVENT:
-        if (event.window.event != SDL_WINDOWEVENT_CLOSE) return false;
+        if (event.window.event == SDL_WINDOWEVENT_CLOSE)
+            message->message = WM_CLOSE;
+        else if (event.window.event == SDL_WINDOWEVENT_FOCUS_LOST)
+            message->message = WM_KILLFOCUS;
+        else
+            return false;
         message->window = targetWindow(event.window.windowID);
-        message->message = WM_CLOSE;
         message->wParam = 0;
         message->lParam = 0;
         return true;

@@ -1,8 +1,9 @@
 #include <gtest/gtest.h>
 #ifndef _WIN32
-#include <SDL2/SDL.h>  // a real right-Shift key event through the SDL layer
+#include <SDL2/SDL.h>  // real key and window events through the SDL layer
 #endif
 
+#include "app/clock.h"
 #include "app/engine.h"
 #include "app/input.h"
 #include "app/main_loop.h"
@@ -11,6 +12,9 @@
 #include "platform/cursor.h"
 #include "platform/sound.h"
 #include "render/renderer.h"
+#ifdef _WIN32
+#include "platform/win32/win32_layer.h"  // the window handle, for the system's default handling
+#endif
 
 namespace {
 constexpr int kWidth = 96, kHeight = 64;
@@ -31,6 +35,17 @@ void pumpFrame() {
     beginKeyboardFrame(*keyboardState());
     pumpMessages();
 }
+
+#ifdef _WIN32
+WNDPROC g_windowProcedure = nullptr;
+int g_menuLoopsEntered = 0;
+
+// Counts the menu loops the system enters for the window, around its own procedure.
+LRESULT CALLBACK countMenuLoops(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message == WM_ENTERMENULOOP) ++g_menuLoopsEntered;
+    return CallWindowProcA(g_windowProcedure, window, message, wParam, lParam);
+}
+#endif
 }  // namespace
 
 TEST(Cursor, ShowAndHideChangeTheSystemCountOncePerChange) {
@@ -97,9 +112,48 @@ TEST(EngineLifecycle, StartUpEscapeAndClose) {
     EXPECT_FALSE(keyboardState()->held[KEY_SHIFT]);
 #endif
 
+    // Losing the focus (Alt+Tab) lets go of every key and button held: their
+    // key-ups go to the window that takes the focus.
+    postKeyMessage('Q', true);
+    postKeyMessage(VK_SHIFT, true);
+    pumpFrame();
+    Stopwatch secondOld = startStopwatch();
+    secondOld.offset = secondOld.frequency;  // past the 100 ms guard on presses
+    buttonDown(*mouseState(), secondOld, 1);
+    buttonDown(*mouseState(), secondOld, 3);
+    ASSERT_TRUE(mouseState()->held[1]);
+#ifdef _WIN32
+    sendMessage(main.window, WM_KILLFOCUS, 0, 0);
+#else
+    SDL_Event focusLost{};
+    focusLost.type = SDL_WINDOWEVENT;
+    focusLost.window.event = SDL_WINDOWEVENT_FOCUS_LOST;
+    SDL_PushEvent(&focusLost);
+#endif
+    pumpFrame();
+    EXPECT_FALSE(keyboardState()->held[KEY_Q]);
+    EXPECT_FALSE(keyboardState()->held[KEY_SHIFT]);
+    EXPECT_FALSE(mouseState()->held[1]);
+    EXPECT_FALSE(mouseState()->held[3]);
+
+#ifdef _WIN32
+    // The offscreen window gets the real window's style and system menu, so
+    // that the system's default handling would open that menu.
+    HWND handle = main.window->handle;
+    SetWindowLongA(handle, GWL_STYLE, WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX);
+    GetSystemMenu(handle, FALSE);
+    g_windowProcedure = reinterpret_cast<WNDPROC>(
+        SetWindowLongPtrA(handle, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(countMenuLoops)));
+#endif
     // Escape ends the iteration before the update: nothing counted or drawn.
+    // Alt or F10 alone just before asks for the system menu, whose modal loop
+    // would stop the frames and take that Escape: the menu never opens.
     int updates = frameCounters().updatesDone, frames = frameCounters().framesDrawn;
     postKeyMessage(VK_ESCAPE, true);
+    sendMessage(main.window, WM_SYSCOMMAND, SC_KEYMENU | 2, 0);  // the system's own low bits set
+#ifdef _WIN32
+    EXPECT_EQ(g_menuLoopsEntered, 0);
+#endif
     EXPECT_FALSE(runMainLoopIteration());
     EXPECT_TRUE(quitRequested());
     EXPECT_EQ(frameCounters().updatesDone, updates);
@@ -108,11 +162,16 @@ TEST(EngineLifecycle, StartUpEscapeAndClose) {
     postKeyMessage(VK_ESCAPE, false);
     setQuitRequested(false);
 
-    // A close request destroys the window and asks the loop to end.
+    // A close request destroys the window and asks the loop to end. On
+    // Windows it comes from Alt+F4 through the system's default handling.
+#ifdef _WIN32
+    sendMessage(main.window, WM_SYSKEYDOWN, VK_F4, 1 << 29);  // bit 29: Alt is down
+#else
     PlatformMessage close;
     close.window = main.window;
     close.message = WM_CLOSE;
     postMessage(close);
+#endif
     pumpFrame();
     EXPECT_TRUE(quitRequested());
     EXPECT_TRUE(platformWindowDestroyed(main.window));

@@ -10,6 +10,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <map>
+#include <set>
 #include <sstream>
 #include <string>
 #include <thread>
@@ -238,3 +239,29 @@ TEST(WindowsBuild, DemoUnderWineBehavesAsOnLinux) {
     waitForWineToEnd();  // later Wine programs must not join this display-less session
 }
 
+// The package holds, beside demo.exe, every file the Linux run reads from its
+// working folder: what generate-data writes (data/ and a.raw beside it) and
+// the shaders with the files they include.
+TEST(WindowsBuild, PackageHoldsEveryFileTheDemoReads) {
+    const std::string zip = SOURCE_DIR "/build-windows/landscape-demo-windows.zip";
+    if (!std::filesystem::exists(zip)) GTEST_SKIP() << "no Windows package: run tools/build-windows.sh";
+    if (!haveCommand("unzip")) GTEST_SKIP() << "unzip is not installed";
+    ScratchDir run;
+    ASSERT_EQ(std::system(("'" BIN_DIR "/generate-data' '" + run.file("data") + "' > /dev/null").c_str()), 0);
+    std::set<std::string> packaged;
+    std::istringstream listing(outputOf("unzip -Z1 '" + zip + "'"));
+    for (std::string line; std::getline(listing, line);) packaged.insert(line);
+
+    std::vector<std::string> missing;
+    if (!packaged.count("landscape-demo/demo.exe")) missing.push_back("demo.exe");
+    auto expectFilesUnder = [&](const std::filesystem::path& folder, const std::filesystem::path& base) {
+        for (const auto& entry : std::filesystem::recursive_directory_iterator(folder)) {
+            if (!entry.is_regular_file() || entry.path().filename() == ".complete") continue;
+            const std::string name = std::filesystem::relative(entry.path(), base).generic_string();
+            if (!packaged.count("landscape-demo/" + name)) missing.push_back(name);
+        }
+    };
+    expectFilesUnder(run.path(), run.path());
+    expectFilesUnder(SOURCE_DIR "/shaders", SOURCE_DIR);
+    EXPECT_EQ(missing, std::vector<std::string>{});
+}
