@@ -5,11 +5,11 @@
 #include <cmath>
 #include <cstdint>
 
-#include "app/engine.h"
 #include "image/sprite.h"
 #include "image/texture.h"
 #include "render/gl_state_cache.h"
 #include "render/mesh_draw.h"
+#include "render/renderer.h"
 #include "scene/actor.h"
 #include "scene/camera.h"
 #include "scene/model.h"
@@ -291,9 +291,8 @@ void renderFrame() {
 void begin2D() {
     CAMERA3D* camera = currentCamera();
     if (!camera) return;
-    const Engine* record = engine();
-    const int designWidth = record && record->designWidth > 0 ? record->designWidth : 1920;
-    const int designHeight = record && record->designHeight > 0 ? record->designHeight : 1080;
+    const int designWidth = screenSize().designWidth > 0 ? screenSize().designWidth : 1920;
+    const int designHeight = screenSize().designHeight > 0 ? screenSize().designHeight : 1080;
 
     // Design pixel (0, 0) at the top-left of the viewport, (W, H) at the bottom-right.
     Matrix4 screen = {};

@@ -6,7 +6,6 @@
 #include <cmath>
 #include <cstring>
 
-#include "app/engine.h"
 #include "image/texture.h"
 #include "render/gl_state_cache.h"
 #include "render/render_queue.h"

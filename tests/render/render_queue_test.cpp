@@ -8,7 +8,6 @@
 #include <functional>
 #include <vector>
 
-#include "app/engine.h"
 #include "image/sprite.h"
 #include "image/texture.h"
 #include "render/gl_state_cache.h"

@@ -89,7 +89,7 @@ int thumbnailCommand(int argc, char** argv) {
 
     std::string error;
     if (!createOffscreenContext(width, height, &error)) return fail(error);
-    renderInit();
+    renderInit(ScreenSize{});  // the camera below gets its own viewport
 
     int status = 0;
     {
