@@ -9,7 +9,7 @@
 #include "image/sprite.h"
 #include "image/texture.h"
 #include "render/gl_state_cache.h"
-#include "render/render_queue.h"
+#include "render/render_frame.h"
 #include "render/shader_catalogue.h"
 #include "scene/camera.h"
 #include "scene/model.h"

@@ -16,7 +16,7 @@
 #include "image/png_writer.h"
 #include "render/frame_readback.h"
 #include "render/gl_state_cache.h"
-#include "render/render_queue.h"
+#include "render/render_frame.h"
 #include "render/renderer.h"
 #include "scene/actor.h"
 #include "scene/camera.h"
