@@ -24,7 +24,7 @@
 
 namespace {
 
-// Renderer start-up once per process, on a 64 x 64 engine window.
+// Renderer start-up once per process, for a 64 x 64 screen.
 class RenderFrameTest : public GlTest {
 protected:
     void SetUp() override {
