@@ -9,11 +9,9 @@
 #include "app/window.h"
 #include "demo/demo.h"
 #include "render/gl_state_cache.h"
-#include "render/render_queue.h"
+#include "render/render_frame.h"
 #include "render/renderer.h"
 #include "render/shader_catalogue.h"
-#include "scene/actor.h"
-#include "scene/camera.h"
 
 bool engineStartup() {
     registerWindowClass();
@@ -56,18 +54,6 @@ namespace {
 IterationTimes g_iterationTimes;
 bool g_drawing = true;
 
-// The render's lasting effects on the scene state, without its drawing.
-void skipRender() {
-    Scene* scene = currentScene();
-    if (!scene) return;
-    if (scene->camera) {
-        if (scene->lightCount > 0) setLightingScene(scene);
-        setCurrentCamera(scene->camera);
-    }
-    scene->opaque.items.clear();
-    scene->transparent.items.clear();
-}
-
 double millisecondsBetween(std::chrono::steady_clock::time_point from, std::chrono::steady_clock::time_point to) {
     return std::chrono::duration<double, std::milli>(to - from).count();
 }
@@ -98,7 +84,7 @@ bool runMainLoopIteration() {
         renderFrame();
         if (record.swapEnabled) swapBuffers(record.windowIndex);
     } else {
-        skipRender();
+        skipFrameDrawing();
     }
 
     ++record.frameCount;

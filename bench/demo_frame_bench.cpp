@@ -7,7 +7,7 @@
 #include "demo/demo.h"
 #include "demo/demo_world.h"
 #include "render/gl_state_cache.h"
-#include "render/render_queue.h"
+#include "render/render_frame.h"
 #include "render/shader_catalogue.h"
 #include "scene/actor.h"
 

@@ -59,7 +59,15 @@ static void createSkyBox(Scene* scene, SPRITE3D* faces[kSkyFaceCount], const cha
 
 bool demoStartup() {
     DemoWorld& w = demoWorld();
-    renderInit();
+    // The renderer draws at the window's client size; the overlay keeps the design size.
+    ScreenSize screen;
+    if (const Engine* record = engine()) {
+        screen.width = record->width;
+        screen.height = record->height;
+        screen.designWidth = record->designWidth;
+        screen.designHeight = record->designHeight;
+    }
+    renderInit(screen);
 
     w.scene = new Scene();
     for (int i = 0; i < kTreeTemplateCount; ++i) w.treeTemplates[i] = loadTemplate(kTreeFiles[i]);

@@ -1,11 +1,10 @@
 #include "image/sprite.h"
 
-#include <GL/glew.h>
-
 #include <cmath>
 
 #include "image/texture.h"
-#include "render/gl_state_cache.h"
+#include "render/gl_buffers.h"
+#include "render/mesh_draw.h"
 #include "render/shader_catalogue.h"
 #include "scene/camera.h"
 #include "scene/model.h"
@@ -21,23 +20,15 @@ DRAWABLE_IMAGE_BASE::DRAWABLE_IMAGE_BASE() {
     quad->vertexCount = kQuadVertices;
     quad->vertexBytes = kQuadBytes;
     quad->vertices = new Vertex[kQuadVertices]();
-    GLuint vertexBuffer = 0;
-    glGenBuffers(1, &vertexBuffer);
-    quad->vertexBuffer = int(vertexBuffer);
-    bindArrayBuffer(vertexBuffer);
-    glBufferData(GL_ARRAY_BUFFER, kQuadBytes, quad->vertices, GL_STATIC_DRAW);
+    quad->vertexBuffer = createVertexBuffer(kQuadBytes, quad->vertices);
 
     MeshPart* part = new MeshPart;
     quad->part = part;
     part->indexCount = 6;
     part->indexBytes = 6 * int(sizeof(uint16_t));
     part->indices = new uint16_t[6]{0, 1, 2, 0, 2, 3};
-    GLuint indexBuffer = 0;
-    glGenBuffers(1, &indexBuffer);
-    part->indexBuffer = int(indexBuffer);
-    bindElementBuffer(indexBuffer);
-    glBufferData(GL_ELEMENT_ARRAY_BUFFER, part->indexBytes, nullptr, GL_STATIC_DRAW);
-    glBufferSubData(GL_ELEMENT_ARRAY_BUFFER, 0, part->indexBytes, part->indices);
+    part->indexBuffer = createIndexBuffer(part->indexBytes, nullptr);
+    uploadIndexBuffer(uint32_t(part->indexBuffer), part->indexBytes, part->indices);
 
     Material* material = new Material;
     part->material = material;
@@ -84,8 +75,7 @@ void DRAWABLE_IMAGE_BASE::updateQuad() {
     v[3].uv0[1] = vBottom;
     v[1].uv0[1] = 1.0f - vBottom;
     v[2].uv0[1] = 1.0f - vBottom;
-    bindArrayBuffer(GLuint(quad->vertexBuffer));
-    glBufferSubData(GL_ARRAY_BUFFER, 0, quad->vertexCount * GLsizeiptr(sizeof(Vertex)), quad->vertices);
+    uploadVertexBuffer(uint32_t(quad->vertexBuffer), quad->vertexCount * int(sizeof(Vertex)), quad->vertices);
 }
 
 Texture* DRAWABLE_IMAGE_BASE::spriteTexture() const {
@@ -139,19 +129,7 @@ void SPRITE_BASE::drawQuad(float xStart, float yStart, float xEnd, float yEnd, f
         v.uv0[0] = corners[i][2];
         v.uv0[1] = corners[i][3];
     }
-    bindArrayBuffer(GLuint(quad->vertexBuffer));
-    glBufferSubData(GL_ARRAY_BUFFER, 0, quad->vertexCount * GLsizeiptr(sizeof(Vertex)), quad->vertices);
-    bindTexture(spriteTexture(), 0);
-
-    const ShaderProgram* program = shaderCatalogue().current;
-    if (program && program->transparencyLocation != -1) glUniform1f(program->transparencyLocation, alpha);
-
-    bindElementBuffer(GLuint(quad->part->indexBuffer));
-    const GLsizei stride = GLsizei(sizeof(Vertex));
-    glVertexPointer(4, GL_FLOAT, stride, reinterpret_cast<const void*>(offsetof(Vertex, position)));
-    glNormalPointer(GL_FLOAT, stride, reinterpret_cast<const void*>(offsetof(Vertex, normal)));
-    glTexCoordPointer(2, GL_FLOAT, stride, reinterpret_cast<const void*>(offsetof(Vertex, uv0)));
-    glDrawElements(GL_TRIANGLES, quad->part->indexCount, GL_UNSIGNED_SHORT, nullptr);
+    drawSpriteQuad(quad, spriteTexture(), alpha);
 }
 
 // ---- SPRITE3D --------------------------------------------------------------

@@ -1,11 +1,10 @@
 #include "image/texture.h"
 
-#include <GL/glew.h>
-
 #include <climits>
 #include <cstring>
 
 #include "render/gl_state_cache.h"
+#include "render/gl_textures.h"
 
 // The shared texture list: appended at the tail, never shrinks.
 static Texture* g_head = nullptr;
@@ -52,11 +51,6 @@ Texture* loadTexture(const char* path) {
     return texture;
 }
 
-static void setFilter(GLenum parameter, int filter) {
-    if (filter == 0) glTexParameteri(GL_TEXTURE_2D, parameter, GL_NEAREST);
-    if (filter == 1) glTexParameteri(GL_TEXTURE_2D, parameter, GL_LINEAR);
-}
-
 // True when every texel the upload reads has alpha 255.
 static bool everyTexelOpaque(const Image& image) {
     const long long texels = (long long)image.width * image.height;
@@ -68,33 +62,25 @@ static bool everyTexelOpaque(const Image& image) {
 
 static void uploadPixels(Texture* texture) {
     const Image& image = *texture->image;
-    glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA, image.width, image.height, 0, image.pixelOrder == 1 ? GL_BGRA : GL_RGBA,
-                 GL_UNSIGNED_BYTE, image.pixels);
+    uploadTextureImage(image.width, image.height, image.pixelOrder == 1, image.pixels);
     texture->opaque = everyTexelOpaque(image);
 }
 
 int createGlTexture(Texture* texture, int minFilter, int magFilter) {
-    GLuint name = 0;
-    glGenTextures(1, &name);
-    texture->glName = int(name);
-    bindTextureName(0, name);
-    setFilter(GL_TEXTURE_MIN_FILTER, minFilter);
-    setFilter(GL_TEXTURE_MAG_FILTER, magFilter);
-    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, GL_MIRRORED_REPEAT);
-    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, GL_MIRRORED_REPEAT);
+    texture->name = int(createTextureObject(minFilter, magFilter));
     const Image& image = *texture->image;
     texture->opaque = false;
     if (image.width >= 1 && image.height >= 1) uploadPixels(texture);
-    return texture->glName;
+    return texture->name;
 }
 
 void bindTexture(Texture* texture, int unit) {
     // A texture without a GL object yet binds nothing (name 0), never name -1.
-    if (!texture || texture->glName == -1) {
+    if (!texture || texture->name == -1) {
         bindTextureName(unit, 0);
         return;
     }
-    bindTextureName(unit, GLuint(texture->glName));
+    bindTextureName(unit, uint32_t(texture->name));
     if (texture->needsUpload) {
         texture->needsUpload = false;
         uploadPixels(texture);
@@ -114,7 +100,7 @@ void createBlank(Texture* texture, int pixelOrder, int width, int height, int mi
     }
     image.pixelOrder = pixelOrder;
     image.bitsPerPixel = 32;
-    if (texture->glName == -1) {
+    if (texture->name == -1) {
         createGlTexture(texture, minFilter, magFilter);
         texture->needsUpload = false;
     } else {
@@ -124,7 +110,7 @@ void createBlank(Texture* texture, int pixelOrder, int width, int height, int mi
 
 void reloadFromFile(Texture* texture, const char* path) {
     loadImage(*texture->image, path);
-    if (texture->glName == -1) {
+    if (texture->name == -1) {
         createGlTexture(texture, 1, 1);
         texture->needsUpload = false;
     } else {
@@ -133,15 +119,9 @@ void reloadFromFile(Texture* texture, const char* path) {
 }
 
 void destroyTexture(Texture* texture) {
-    if (texture->glName != -1) {
-        const GLuint name = GLuint(texture->glName);
-        glDeleteTextures(1, &name);
-        // OpenGL unbinds a deleted texture; the cache must forget it too, or
-        // a new texture that reuses the name would never be bound.
-        GlStateCache& cache = glStateCache();
-        for (uint32_t& bound : cache.boundTexture)
-            if (bound == name) bound = 0;
-        texture->glName = -1;
+    if (texture->name != -1) {
+        deleteTextureObject(uint32_t(texture->name));
+        texture->name = -1;
     }
     delete texture->image;
     texture->image = nullptr;

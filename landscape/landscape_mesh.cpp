@@ -4,7 +4,6 @@
 
 #include "landscape/landscape_mesh.h"
 
-#include <GL/glew.h>
 #include <emmintrin.h>  // SSE2, part of every x86-64 target
 
 #include <algorithm>
@@ -12,7 +11,7 @@
 
 #include "image/texture.h"
 #include "landscape/heightfield.h"
-#include "render/gl_state_cache.h"
+#include "render/gl_buffers.h"
 #include "render/shader_catalogue.h"
 #include "scene/model.h"
 #include "scene/model_file.h"
@@ -99,14 +98,14 @@ bool createLandscapeMesh(MODEL3D* model, Heightfield& heightfield, float amplitu
     part->indexBytes = kIndexCount * 2;
     part->indices = new uint16_t[kIndexCount];
     writeGridIndices(part->indices);
-    part->indexBuffer = createBuffer(GL_ELEMENT_ARRAY_BUFFER, part->indexBytes);
+    part->indexBuffer = createIndexBuffer(part->indexBytes, nullptr);
     part->tiles = createGridTiles();
 
     // Zeroed: border normals, uv1, joint slots and weights stay zero for good.
     mesh->vertexCount = kGridPoints;
     mesh->vertexBytes = kGridPoints * (int)sizeof(Vertex);
     mesh->vertices = new Vertex[kGridPoints]();
-    mesh->vertexBuffer = createBuffer(GL_ARRAY_BUFFER, mesh->vertexBytes);
+    mesh->vertexBuffer = createVertexBuffer(mesh->vertexBytes, nullptr);
     mesh->dynamicVertices = true;  // rewritten every frame: the mesh box does not hold, the tile boxes do
 
     Material* material = new Material();
@@ -261,6 +260,5 @@ void updateLandscapeMesh(Heightfield& h, MODEL3D* model) {
     Mesh* mesh = model->meshes;
     if (!rebuildLandscapeVertices(h, mesh)) return;
     if (mesh->part && mesh->part->tiles) updateGridTiles(h, *mesh->part->tiles);
-    bindArrayBuffer((uint32_t)mesh->vertexBuffer);
-    glBufferSubData(GL_ARRAY_BUFFER, 0, mesh->vertexBytes, mesh->vertices);
+    uploadVertexBuffer((uint32_t)mesh->vertexBuffer, mesh->vertexBytes, mesh->vertices);
 }

@@ -135,19 +135,3 @@ void forgetBuffer(uint32_t buffer) {
     if (g_cache.boundArrayBuffer == buffer) g_cache.boundArrayBuffer = 0;
     if (g_cache.boundElementBuffer == buffer) g_cache.boundElementBuffer = 0;
 }
-
-int createBuffer(unsigned target, int bytes) {
-    GLuint name = 0;
-    glGenBuffers(1, &name);
-    if (target == GL_ARRAY_BUFFER)
-        bindArrayBuffer(name);
-    else
-        bindElementBuffer(name);
-    glBufferData(target, bytes, nullptr, GL_STATIC_DRAW);
-    return static_cast<int>(name);
-}
-
-void deleteBuffer(uint32_t buffer) {
-    glDeleteBuffers(1, &buffer);
-    forgetBuffer(buffer);
-}

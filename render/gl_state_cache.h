@@ -47,8 +47,3 @@ void bindElementBuffer(uint32_t buffer);
 void bindTextureName(int slot, uint32_t texture);
 // Call after every glDeleteBuffers: a cached binding equal to buffer becomes 0.
 void forgetBuffer(uint32_t buffer);
-// A new buffer object bound through the cache (GL_ARRAY_BUFFER or
-// GL_ELEMENT_ARRAY_BUFFER), with storage of `bytes` and no data, static draw.
-int createBuffer(unsigned target, int bytes);
-// glDeleteBuffers followed by forgetBuffer; the one way the engine deletes buffers.
-void deleteBuffer(uint32_t buffer);

@@ -5,6 +5,7 @@
 #include <cstdint>
 
 #include "image/texture.h"
+#include "render/gl_buffers.h"
 #include "render/gl_state_cache.h"
 #include "render/render_queue.h"
 #include "render/shader_catalogue.h"
@@ -221,4 +222,19 @@ void drawLine(const float from[3], const float to[3], float width) {
     setFixedFunctionPointers();
     setLineWidth(width);
     glDrawElements(GL_LINES, 2, GL_UNSIGNED_SHORT, byteOffset(0));
+}
+
+// ---- sprites -------------------------------------------------------------
+
+void drawSpriteQuad(const Mesh* quad, Texture* texture, float alpha) {
+    uploadVertexBuffer(static_cast<uint32_t>(quad->vertexBuffer), quad->vertexCount * int(sizeof(Vertex)),
+                       quad->vertices);
+    bindTexture(texture, 0);
+
+    const ShaderProgram* program = shaderCatalogue().current;
+    if (program && program->transparencyLocation != -1) glUniform1f(program->transparencyLocation, alpha);
+
+    bindElementBuffer(static_cast<uint32_t>(quad->part->indexBuffer));
+    setFixedFunctionPointers();
+    glDrawElements(GL_TRIANGLES, quad->part->indexCount, GL_UNSIGNED_SHORT, byteOffset(0));
 }

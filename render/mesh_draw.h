@@ -7,6 +7,7 @@
 
 struct RenderItem;
 struct ShaderProgram;
+struct Texture;
 
 // Index ranges of one draw, in order: counts[i] indices from byte offsets[i]
 // of the element buffer.
@@ -43,3 +44,8 @@ LineRecord* lineRecord();
 // One segment in the line record's colour with the primitives3d program;
 // nothing happens before the record exists.
 void drawLine(const float from[3], const float to[3], float width);
+
+// A sprite's quad with the current program (its transforms uploaded): the
+// vertices uploaded, texture bound on unit 0, the transparency uniform set
+// to alpha, then its triangles.
+void drawSpriteQuad(const Mesh* quad, Texture* texture, float alpha);

@@ -1,6 +1,7 @@
-// The per-frame render step: every mesh of a Scene group becomes a RenderItem
-// (a value) in the opaque or the transparent queue; each queue is sorted by
-// its own mode and drawn; then the group's screen-space sprites.
+// The render queues: every mesh of a Scene group becomes a RenderItem (a
+// value) in the Scene's opaque or transparent queue, emptied by each frame.
+// A frame orders them (render_order.h), keeps what the camera sees
+// (visibility.h) and draws it (render_frame.h).
 #pragma once
 
 #include <vector>
@@ -11,7 +12,6 @@ struct ShaderProgram;
 struct Mesh;
 struct MeshPart;
 struct Skeleton;
-struct Scene;
 
 struct RenderItem {
     Matrix4 world;                    // model matrix * mesh local matrix
@@ -27,32 +27,10 @@ struct RenderItem {
     float position[3] = {0.0f, 0.0f, 0.0f};  // world[12..14], the sort position
 };
 
-// Sort modes: 0 emission order; 1 squared distance from the camera, farthest
-// first; 2 nearest first; 3 |dz| largest first; 4 |dz| smallest first;
-// 5 by shader program address; 6 by material address; other: emission order.
+// One queue of a Scene: its items in emission order and the mode that
+// orders them for drawing (render_order.h).
 struct RenderQueue {
     explicit RenderQueue(int mode) : sortMode(mode) { items.reserve(4096); }
     int sortMode;
     std::vector<RenderItem> items;
 };
-
-// Sorts in place by mode, distances measured from camera (x, y, z).
-void sortQueue(int mode, std::vector<RenderItem>& items, const float camera[3]);
-
-// True when the item's mesh box, placed by its world matrix, lies wholly
-// outside the clip volume of viewProjection: nothing of it can be drawn.
-bool outsideView(const RenderItem& item, const Matrix4& viewProjection);
-// The part's level of detail for an item placed in clip space by toClip on a
-// viewport of (2 halfWidth) x (2 halfHeight) pixels: the coarsest level that
-// moves the surface by at most detailPixels(), 0 for the part's own indices.
-int detailLevel(const RenderItem& item, const Matrix4& toClip, float halfWidth, float halfHeight);
-// How far on screen, in pixels, a coarser level of detail may move a surface:
-// 0.5 unless set; 0 (or less) draws every mesh in full detail.
-void setDetailPixels(float pixels);
-float detailPixels();
-
-void renderFrame();
-void drawGroup(Scene* scene, int group);
-void sortAndDraw(int mode, std::vector<RenderItem>& items);
-void begin2D();
-void end2D();

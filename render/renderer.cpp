@@ -4,7 +4,6 @@
 
 #include <cstdlib>
 
-#include "app/engine.h"
 #include "render/gl_state_cache.h"
 #include "render/offscreen_targets.h"
 #include "render/shader_catalogue.h"
@@ -16,7 +15,13 @@ FrameCounters& frameCounters() {
     return counters;
 }
 
-void renderInit() {
+static ScreenSize g_screen;
+
+const ScreenSize& screenSize() { return g_screen; }
+void setScreenSize(const ScreenSize& screen) { g_screen = screen; }
+
+void renderInit(const ScreenSize& screen) {
+    setScreenSize(screen);
     glewInit();  // under EGL this reports an error although the entry points load
     glFrontFace(GL_CCW);
     glEnableClientState(GL_VERTEX_ARRAY);
@@ -29,10 +34,9 @@ void renderInit() {
 
     frameCounters() = FrameCounters{};
 
-    // Without an Engine record (tools, tests) the targets get no storage,
-    // matching the 0 x 0 viewport a camera gets then.
-    const Engine* record = engine();
-    deferOffscreenTargets(record ? record->width : 0, record ? record->height : 0);
+    // Without a window (tools, tests) the targets get no storage, matching
+    // the 0 x 0 viewport a camera gets then.
+    deferOffscreenTargets(g_screen.width, g_screen.height);
 
     MatrixStack* stack = new MatrixStack;
     stack->create(64);

@@ -1,12 +1,24 @@
-// The renderer's start-up and the frame counters of the main loop.
+// The renderer's start-up, the screen sizes it draws at and the frame
+// counters of the main loop.
 #pragma once
 
 #include <cstdint>
 
-// Loads the GL entry points, sets the fixed state, resets the frame counters,
-// creates the off-screen targets, the model matrix stack, the shader
-// catalogue (a failure ends the process with exit code -1) and the default camera.
-void renderInit();
+// What the renderer knows of the screen: the client size of the window
+// (new cameras' viewports, the off-screen targets; 0 x 0 without a window)
+// and the fixed design size the 2D overlay is laid out in.
+struct ScreenSize {
+    int32_t width = 0, height = 0;
+    int32_t designWidth = 1920, designHeight = 1080;
+};
+const ScreenSize& screenSize();
+void setScreenSize(const ScreenSize& screen);
+
+// Records the screen size, loads the GL entry points, sets the fixed state,
+// resets the frame counters, creates the off-screen targets, the model matrix
+// stack, the shader catalogue (a failure ends the process with exit code -1)
+// and the default camera.
+void renderInit(const ScreenSize& screen);
 
 struct FrameCounters {
     int32_t updatesDone = 0;

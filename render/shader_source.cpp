@@ -186,6 +186,8 @@ static void expandIncludes(std::string& text, const std::string& base, const std
 
 // ---- shader objects -------------------------------------------------------
 
+static_assert(kVertexStage == GL_VERTEX_SHADER && kFragmentStage == GL_FRAGMENT_SHADER, "stage numbers");
+
 bool buildShaderSource(ShaderObject* shader, const char* path, const char* defines) {
     g_extraBytes = 1;
     SourceFile* file = loadSourceFile(path);
@@ -219,6 +221,24 @@ bool compileShaders(ShaderProgram* program) {
         }
     }
     return true;
+}
+
+bool checkShaderCompiles(const ShaderObject& shader, std::string* log) {
+    const GLuint id = glCreateShader(shader.stage);
+    const char* text = shader.source.c_str();
+    glShaderSource(id, 1, &text, nullptr);
+    glCompileShader(id);
+    GLint status = 0, logLength = 0;
+    glGetShaderiv(id, GL_COMPILE_STATUS, &status);
+    glGetShaderiv(id, GL_INFO_LOG_LENGTH, &logLength);
+    log->clear();
+    if (logLength > 1) {
+        std::vector<char> buffer(static_cast<size_t>(logLength));
+        glGetShaderInfoLog(id, logLength, nullptr, buffer.data());
+        *log = buffer.data();
+    }
+    glDeleteShader(id);
+    return status != 0;
 }
 
 bool linkProgram(ShaderProgram* program) {

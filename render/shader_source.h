@@ -15,9 +15,13 @@ struct SourceFile {
     SourceFile* next = nullptr;
 };
 
+// The two shader stages, as OpenGL numbers them.
+constexpr uint32_t kVertexStage = 0x8B31;    // GL_VERTEX_SHADER
+constexpr uint32_t kFragmentStage = 0x8B30;  // GL_FRAGMENT_SHADER
+
 struct ShaderObject {
     std::string source;
-    uint32_t stage = 0;  // GL_VERTEX_SHADER or GL_FRAGMENT_SHADER
+    uint32_t stage = 0;  // kVertexStage or kFragmentStage
     uint32_t id = 0;
     ShaderObject* next = nullptr;
 };
@@ -35,4 +39,7 @@ bool buildShaderSource(ShaderObject* shader, const char* path, const char* defin
 bool createShader(ShaderObject* shader, const char* path, const char* defines = "");
 struct ShaderProgram;
 bool compileShaders(ShaderProgram* program);
+// Compiles the shader's source alone on the current context and deletes it
+// again: true when it compiles. *log gets the compiler's log ("" for none).
+bool checkShaderCompiles(const ShaderObject& shader, std::string* log);
 bool linkProgram(ShaderProgram* program);

@@ -2,7 +2,7 @@
 
 #include <cmath>
 
-#include "app/engine.h"
+#include "render/renderer.h"
 
 static CAMERA3D* g_currentCamera = nullptr;
 static CAMERA3D* g_defaultCamera = nullptr;
@@ -20,8 +20,7 @@ static double viewportAspect(const Viewport& viewport) {
 }
 
 CAMERA3D::CAMERA3D() {
-    const Engine* record = engine();
-    if (record) ownViewport = Viewport{0, 0, record->width, record->height};
+    ownViewport = Viewport{0, 0, screenSize().width, screenSize().height};
     viewStack = new MatrixStack;
     viewStack->create(32);
     projectionStack = new MatrixStack;

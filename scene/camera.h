@@ -11,7 +11,7 @@ struct Viewport {
 
 class CAMERA3D : public ACTOR {
 public:
-    CAMERA3D();  // viewport = the engine window size, perspective 60 degrees, near 50, far 50000
+    CAMERA3D();  // viewport = the screen size (render/renderer.h), perspective 60 degrees, near 50, far 50000
     ~CAMERA3D() override;
 
     void setPerspective(double fovYDegrees, double aspectRatio, double nearZ, double farZ);

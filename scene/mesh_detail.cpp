@@ -1,13 +1,12 @@
 #include "scene/mesh_detail.h"
 
-#include <GL/glew.h>
 #include <meshoptimizer.h>
 
 #include <algorithm>
 #include <cmath>
 #include <vector>
 
-#include "render/gl_state_cache.h"
+#include "render/gl_buffers.h"
 #include "scene/model.h"
 
 constexpr int kMinTriangles = 64;
@@ -372,7 +371,6 @@ void buildDetailLevels(Mesh* mesh) {
     }
     if (levels.empty()) return;
     const int bytes = (int)(levels.size() * sizeof(uint16_t));
-    part->detailIndexBuffer = createBuffer(GL_ELEMENT_ARRAY_BUFFER, bytes);
-    bindElementBuffer((uint32_t)part->detailIndexBuffer);
-    glBufferSubData(GL_ELEMENT_ARRAY_BUFFER, 0, bytes, levels.data());
+    part->detailIndexBuffer = createIndexBuffer(bytes, nullptr);
+    uploadIndexBuffer((uint32_t)part->detailIndexBuffer, bytes, levels.data());
 }

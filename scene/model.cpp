@@ -1,11 +1,9 @@
 #include "scene/model.h"
 
-#include <GL/glew.h>
-
 #include <cmath>
 
 #include "image/texture.h"
-#include "render/gl_state_cache.h"
+#include "render/gl_buffers.h"
 
 // ---- records -------------------------------------------------------------
 
@@ -156,8 +154,7 @@ MeshPart* MODEL3D::addMeshPart(Mesh* mesh) {
 
 static void uploadVertices(const Mesh* mesh) {
     if (mesh->vertexBuffer <= 0 || !mesh->vertices || mesh->vertexBytes <= 0) return;
-    bindArrayBuffer(static_cast<uint32_t>(mesh->vertexBuffer));
-    glBufferSubData(GL_ARRAY_BUFFER, 0, mesh->vertexBytes, mesh->vertices);
+    uploadVertexBuffer(static_cast<uint32_t>(mesh->vertexBuffer), mesh->vertexBytes, mesh->vertices);
 }
 
 void MODEL3D::upload() {
@@ -165,8 +162,7 @@ void MODEL3D::upload() {
         uploadVertices(mesh);
         const MeshPart* part = mesh->part;
         if (part && part->indexBuffer > 0 && part->indices && part->indexBytes > 0) {
-            bindElementBuffer(static_cast<uint32_t>(part->indexBuffer));
-            glBufferSubData(GL_ELEMENT_ARRAY_BUFFER, 0, part->indexBytes, part->indices);
+            uploadIndexBuffer(static_cast<uint32_t>(part->indexBuffer), part->indexBytes, part->indices);
         }
     }
     for (ACTOR* child = children; child; child = child->next) static_cast<MODEL3D*>(child)->upload();

@@ -6,15 +6,13 @@
 
 #include "scene/model_file.h"
 
-#include <GL/glew.h>
-
 #include <cstdio>
 #include <cstring>
 
 #include "platform/file_size.h"
 
 #include "image/texture.h"
-#include "render/gl_state_cache.h"
+#include "render/gl_buffers.h"
 #include "render/shader_catalogue.h"
 #include "scene/mesh_detail.h"
 #include "scene/model.h"
@@ -526,7 +524,7 @@ static void buildNode(MODEL3D* model, const ModelFileNode& node) {
     part->indexBytes = 2 * part->indexCount;
     part->indices = new uint16_t[node.indices.size()];
     for (size_t i = 0; i < node.indices.size(); ++i) part->indices[i] = (uint16_t)(node.indices[i] & 0xFFFFu);
-    part->indexBuffer = createBuffer(GL_ELEMENT_ARRAY_BUFFER, part->indexBytes);
+    part->indexBuffer = createIndexBuffer(part->indexBytes, nullptr);
 
     size_t count = node.vertices.size();
     mesh->vertexCount = (int)count;
@@ -544,7 +542,7 @@ static void buildNode(MODEL3D* model, const ModelFileNode& node) {
         memcpy(out.jointSlots, in.jointSlots, sizeof in.jointSlots);
         memcpy(out.weights, in.weights, sizeof in.weights);
     }
-    mesh->vertexBuffer = createBuffer(GL_ARRAY_BUFFER, mesh->vertexBytes);
+    mesh->vertexBuffer = createVertexBuffer(mesh->vertexBytes, nullptr);
 
     if (mesh->skinned) {
         // The untouched bind pose that processor skinning reads every update.
@@ -552,7 +550,7 @@ static void buildNode(MODEL3D* model, const ModelFileNode& node) {
         mesh->bindPoseBytes = mesh->vertexBytes;
         mesh->bindPoseVertices = new Vertex[count];
         if (count > 0) memcpy(mesh->bindPoseVertices, mesh->vertices, count * sizeof(Vertex));
-        mesh->bindPoseBuffer = createBuffer(GL_ARRAY_BUFFER, mesh->bindPoseBytes);
+        mesh->bindPoseBuffer = createVertexBuffer(mesh->bindPoseBytes, nullptr);
     }
 
     // Later materials replace earlier ones: only the last is made.

@@ -1,5 +1,6 @@
 #include <GL/glew.h>
 
+#include "render/gl_buffers.h"
 #include "render/gl_state_cache.h"
 #include "tests/support/gl_test_context.h"
 

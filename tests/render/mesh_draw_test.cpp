@@ -6,7 +6,6 @@
 #include <cmath>
 #include <cstring>
 
-#include "app/engine.h"
 #include "image/texture.h"
 #include "render/gl_state_cache.h"
 #include "render/render_queue.h"
@@ -154,9 +153,9 @@ TEST_F(MeshDrawTest, TexturesGoToTheirUnitsAndPendingPixelsUploadOnce) {
     drawItem(triangle.item);
     EXPECT_FALSE(second->needsUpload);
     EXPECT_EQ(glInteger(GL_ACTIVE_TEXTURE), GL_TEXTURE0);
-    EXPECT_EQ(glInteger(GL_TEXTURE_BINDING_2D), first->glName);
+    EXPECT_EQ(glInteger(GL_TEXTURE_BINDING_2D), first->name);
     glActiveTexture(GL_TEXTURE1);
-    EXPECT_EQ(glInteger(GL_TEXTURE_BINDING_2D), second->glName);
+    EXPECT_EQ(glInteger(GL_TEXTURE_BINDING_2D), second->name);
     unsigned char stored[4] = {};
     glGetTexImage(GL_TEXTURE_2D, 0, GL_RGBA, GL_UNSIGNED_BYTE, stored);
     glActiveTexture(GL_TEXTURE0);
@@ -176,7 +175,7 @@ TEST_F(MeshDrawTest, OnlyFilledTextureSlotsAreBoundAndCounted) {
     const ShaderProgram* drawn = shaderCatalogue().current;
     glGetUniformiv(drawn->programId, drawn->numTexturesLocation, &count);
     EXPECT_EQ(count, 1);
-    EXPECT_EQ(glInteger(GL_TEXTURE_BINDING_2D), kept->glName);
+    EXPECT_EQ(glInteger(GL_TEXTURE_BINDING_2D), kept->name);
 }
 
 TEST_F(MeshDrawTest, ConsecutiveItemsOfOneProgramActivateItOnce) {

@@ -8,7 +8,7 @@
 #include <functional>
 #include <vector>
 
-#include "render/render_queue.h"
+#include "render/render_order.h"
 #include "render/shader_catalogue.h"
 #include "scene/model.h"
 
@@ -82,6 +82,103 @@ TEST(RenderOrder, KeySortGivesTheOrderOfSortingTheItems) {
             sortItems(mode, expected);
             sortQueue(mode, actual, kCamera);
             ASSERT_EQ(tags(expected), tags(actual)) << count << " items, mode " << mode;
+        }
+    }
+}
+
+// ---- sort orders (no GL) ---------------------------------------------------
+
+namespace {
+
+RenderItem itemAt(float x, float y, float z, int tag) {
+    RenderItem item;
+    item.position[0] = x;
+    item.position[1] = y;
+    item.position[2] = z;
+    item.cullMode = tag;  // identifies the item after sorting
+    return item;
+}
+
+const float kSampleCamera[3] = {0.0f, 0.0f, 10.0f};
+
+std::vector<RenderItem> sampleItems() {
+    // Squared distances from kSampleCamera: 0: 100, 1: 9, 2: 401, 3: 36.
+    return {itemAt(0, 0, 0, 0), itemAt(0, 0, 7, 1), itemAt(20, 0, 9, 2), itemAt(0, 6, 10, 3)};
+}
+
+}  // namespace
+
+TEST(SortQueue, DistanceModes) {
+    std::vector<RenderItem> items = sampleItems();
+    sortQueue(1, items, kSampleCamera);
+    EXPECT_EQ(tags(items), (std::vector<int>{2, 0, 3, 1}));
+    sortQueue(2, items, kSampleCamera);
+    EXPECT_EQ(tags(items), (std::vector<int>{1, 3, 0, 2}));
+}
+
+TEST(SortQueue, DepthModesLookAtZOnly) {
+    std::vector<RenderItem> items = sampleItems();  // |dz|: 10, 3, 1, 0
+    sortQueue(3, items, kSampleCamera);
+    EXPECT_EQ(tags(items), (std::vector<int>{0, 1, 2, 3}));
+    sortQueue(4, items, kSampleCamera);
+    EXPECT_EQ(tags(items), (std::vector<int>{3, 2, 1, 0}));
+
+    // Same z, different x: equal keys, both orders are right.
+    std::vector<RenderItem> tie = {itemAt(-50, 0, 0, 0), itemAt(50, 0, 0, 1), itemAt(0, 0, 20, 2)};
+    sortQueue(3, tie, kSampleCamera);
+    EXPECT_EQ(tie[2].cullMode, 2);
+}
+
+TEST(SortQueue, UnknownModesKeepEmissionOrder) {
+    for (int mode : {0, 7, -1, 1000}) {
+        std::vector<RenderItem> items = sampleItems();
+        sortQueue(mode, items, kSampleCamera);
+        EXPECT_EQ(tags(items), (std::vector<int>{0, 1, 2, 3})) << "mode " << mode;
+    }
+}
+
+TEST(SortQueue, ProgramAndMaterialModesGroupEqualKeys) {
+    ShaderProgram programs[2];
+    MeshPart parts[2];  // each owns its material
+    parts[0].material = new Material;
+    parts[1].material = new Material;
+    std::vector<RenderItem> items;
+    for (int i = 0; i < 6; ++i) {
+        RenderItem item = itemAt(0, 0, 0, i);
+        item.shader = &programs[i % 2];
+        item.part = &parts[(i / 2) % 2];  // parts 0 0 1 1 0 0
+        items.push_back(item);
+    }
+    sortQueue(5, items, kSampleCamera);
+    for (int i = 0; i < 6; ++i) EXPECT_EQ(items[i].shader, &programs[i < 3 ? 0 : 1]);
+    sortQueue(6, items, kSampleCamera);
+    const bool firstIsLower = std::less<Material*>()(parts[0].material, parts[1].material);
+    const MeshPart* lower = firstIsLower ? &parts[0] : &parts[1];
+    const int lowerCount = firstIsLower ? 4 : 2;
+    for (int i = 0; i < 6; ++i) EXPECT_EQ(items[i].part == lower, i < lowerCount) << i;
+    delete parts[0].material;
+    parts[0].material = nullptr;
+    sortQueue(6, items, kSampleCamera);  // no material sorts first
+    EXPECT_EQ(items[0].part, &parts[0]);
+}
+
+TEST(SortQueue, NanPositionsKeepEveryItemAndTheOrderOfTheRest) {
+    std::vector<RenderItem> items;
+    for (int i = 0; i < 200; ++i) {
+        const float z = (i % 7 == 0) ? NAN : static_cast<float>((i * 37) % 101);
+        items.push_back(itemAt(0, 0, z, i));
+    }
+    for (int mode = 1; mode <= 4; ++mode) {
+        sortQueue(mode, items, kSampleCamera);
+        ASSERT_EQ(items.size(), 200u);
+        std::vector<float> finite;
+        for (const RenderItem& item : items)
+            if (!std::isnan(item.position[2])) finite.push_back(std::fabs(item.position[2] - kSampleCamera[2]));
+        for (size_t i = 1; i < finite.size(); ++i) {
+            if (mode == 1 || mode == 3)
+                EXPECT_GE(finite[i - 1], finite[i]);
+            else
+                EXPECT_LE(finite[i - 1], finite[i]);
         }
     }
 }

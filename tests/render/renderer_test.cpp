@@ -15,7 +15,7 @@ class RendererTest : public GlTest {};
 
 TEST_F(RendererTest, StartUpLeavesTheFixedState) {
     frameCounters().framesDrawn = 7;
-    renderInit();
+    renderInit(screenSize());
 
     const GlStateCache& cache = glStateCache();
     EXPECT_EQ(cache.depthTestEnabled, 1);
@@ -81,7 +81,7 @@ TEST_F(RendererTest, BrokenShaderEndsTheProcess) {
             std::filesystem::copy("shaders", dir.file("shaders"), std::filesystem::copy_options::recursive);
             dir.write("shaders/blur_y_fs.glsl", "void main() { broken }\n");
             if (chdir(dir.path().c_str()) != 0) std::_Exit(1);
-            renderInit();
+            renderInit(ScreenSize{});
             std::_Exit(0);
         },
         ::testing::ExitedWithCode(kExitStatusOfMinusOne), "");

@@ -2,7 +2,7 @@
 
 #include <cmath>
 
-#include "app/engine.h"
+#include "render/renderer.h"
 #include "scene/camera.h"
 
 namespace {
@@ -13,15 +13,15 @@ void viewPoint(const CAMERA3D& camera, float x, float y, float z, float out[4]) 
     matrixTransformPoint(camera.view(), in, out);
 }
 
-// Builds a camera while the engine reports the given window size.
+// Builds a camera while the renderer's screen has the given window size.
 CAMERA3D* cameraForWindow(int width, int height) {
-    Engine record;
-    record.width = width;
-    record.height = height;
-    Engine* saved = engine();
-    setEngine(&record);
+    const ScreenSize saved = screenSize();
+    ScreenSize screen = saved;
+    screen.width = width;
+    screen.height = height;
+    setScreenSize(screen);
     CAMERA3D* camera = new CAMERA3D;
-    setEngine(saved);
+    setScreenSize(saved);
     return camera;
 }
 

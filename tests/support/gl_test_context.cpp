@@ -1,6 +1,5 @@
 #include "tests/support/gl_test_context.h"
 
-#include "app/engine.h"
 #include "render/renderer.h"
 
 #include <GL/glew.h>
@@ -44,10 +43,11 @@ void GlTest::SetUp() {
 }
 
 void ensureTestRenderer() {
-    static Engine record;
-    if (engine()) return;
-    record.width = 64;
-    record.height = 64;
-    setEngine(&record);
-    renderInit();
+    static bool started = false;
+    if (started) return;
+    started = true;
+    ScreenSize screen;
+    screen.width = 64;
+    screen.height = 64;
+    renderInit(screen);
 }

@@ -18,8 +18,8 @@ constexpr int kExitStatusOfMinusOne = 255;
 // Reads one RGBA pixel of the current framebuffer (origin bottom-left).
 void readPixel(int x, int y, unsigned char rgba[4]);
 
-// Once per process: an Engine record of 64 x 64 and the renderer's start-up
-// (shader catalogue, model stack, default camera) on the test context.
+// Once per process: the renderer's start-up (shader catalogue, model stack,
+// default camera) on the test context, for a 64 x 64 screen.
 void ensureTestRenderer();
 
 // Base fixture for tests that need OpenGL: makes the context current, fails

@@ -31,7 +31,7 @@
 #include "app/headless.h"
 #include "demo/demo_world.h"
 #include "image/png_writer.h"
-#include "render/render_queue.h"
+#include "render/visibility.h"
 #include "tools/demo_tool/key_script.h"
 #include "tools/demo_tool/options.h"
 #include "tools/demo_tool/progress.h"

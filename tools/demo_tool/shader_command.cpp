@@ -2,12 +2,9 @@
 // Prints the source the engine hands to OpenGL for FILE (header injected,
 // includes expanded), or compiles it as the given stage on an offscreen
 // context and prints the compiler log: exit 0 when it compiles, 1 when not.
-#include <GL/glew.h>
-
 #include <cstdio>
 #include <cstring>
 #include <string>
-#include <vector>
 
 #include "render/shader_source.h"
 #include "platform/offscreen_gl.h"
@@ -18,22 +15,12 @@ static int compileShader(const ShaderObject& shader) {
         std::fprintf(stderr, "demo-tool shader: %s\n", error.c_str());
         return 1;
     }
-    const GLuint id = glCreateShader(shader.stage);
-    const char* text = shader.source.c_str();
-    glShaderSource(id, 1, &text, nullptr);
-    glCompileShader(id);
-    GLint status = 0, logLength = 0;
-    glGetShaderiv(id, GL_COMPILE_STATUS, &status);
-    glGetShaderiv(id, GL_INFO_LOG_LENGTH, &logLength);
-    if (logLength > 1) {
-        std::vector<char> log(static_cast<size_t>(logLength));
-        glGetShaderInfoLog(id, logLength, nullptr, log.data());
-        std::fputs(log.data(), stdout);
-    }
-    std::printf("%s\n", status ? "compiled" : "failed to compile");
-    glDeleteShader(id);
+    std::string log;
+    const bool compiled = checkShaderCompiles(shader, &log);
+    std::fputs(log.c_str(), stdout);
+    std::printf("%s\n", compiled ? "compiled" : "failed to compile");
     destroyOffscreenContext();
-    return status ? 0 : 1;
+    return compiled ? 0 : 1;
 }
 
 int shaderCommand(int argc, char** argv) {
@@ -49,9 +36,9 @@ int shaderCommand(int argc, char** argv) {
             return 1;
         }
         if (std::strcmp(argv[2], "vertex") == 0) {
-            shader.stage = GL_VERTEX_SHADER;
+            shader.stage = kVertexStage;
         } else if (std::strcmp(argv[2], "fragment") == 0) {
-            shader.stage = GL_FRAGMENT_SHADER;
+            shader.stage = kFragmentStage;
         } else {
             std::fprintf(stderr, "demo-tool shader: unknown stage '%s' (vertex or fragment)\n", argv[2]);
             return 1;

@@ -16,7 +16,7 @@
 #include "image/png_writer.h"
 #include "render/frame_readback.h"
 #include "render/gl_state_cache.h"
-#include "render/render_queue.h"
+#include "render/render_frame.h"
 #include "render/renderer.h"
 #include "scene/actor.h"
 #include "scene/camera.h"
@@ -89,7 +89,7 @@ int thumbnailCommand(int argc, char** argv) {
 
     std::string error;
     if (!createOffscreenContext(width, height, &error)) return fail(error);
-    renderInit();
+    renderInit(ScreenSize{});  // the camera below gets its own viewport
 
     int status = 0;
     {

@@ -1,18 +1,17 @@
+// Whole frames drawn on the offscreen context: the queues, the passes, the
+// 2D pass and the frame's lasting effects on the scene state.
 #include <GL/glew.h>
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <cmath>
 #include <cstdlib>
 #include <cstring>
-#include <functional>
 #include <vector>
 
-#include "app/engine.h"
 #include "image/sprite.h"
 #include "image/texture.h"
 #include "render/gl_state_cache.h"
-#include "render/render_queue.h"
+#include "render/render_frame.h"
 #include "render/renderer.h"
 #include "render/shader_catalogue.h"
 #include "scene/actor.h"
@@ -21,201 +20,11 @@
 #include "scene/model.h"
 #include "tests/support/gl_test_context.h"
 
-// ---- sort orders (no GL) ---------------------------------------------------
-
-namespace {
-
-RenderItem itemAt(float x, float y, float z, int tag) {
-    RenderItem item;
-    item.position[0] = x;
-    item.position[1] = y;
-    item.position[2] = z;
-    item.cullMode = tag;  // identifies the item after sorting
-    return item;
-}
-
-std::vector<int> tags(const std::vector<RenderItem>& items) {
-    std::vector<int> result;
-    for (const RenderItem& item : items) result.push_back(item.cullMode);
-    return result;
-}
-
-const float kCamera[3] = {0.0f, 0.0f, 10.0f};
-
-std::vector<RenderItem> sampleItems() {
-    // Squared distances from the camera: 0: 100, 1: 9, 2: 401, 3: 36.
-    return {itemAt(0, 0, 0, 0), itemAt(0, 0, 7, 1), itemAt(20, 0, 9, 2), itemAt(0, 6, 10, 3)};
-}
-
-}  // namespace
-
-TEST(SortQueue, DistanceModes) {
-    std::vector<RenderItem> items = sampleItems();
-    sortQueue(1, items, kCamera);
-    EXPECT_EQ(tags(items), (std::vector<int>{2, 0, 3, 1}));
-    sortQueue(2, items, kCamera);
-    EXPECT_EQ(tags(items), (std::vector<int>{1, 3, 0, 2}));
-}
-
-TEST(SortQueue, DepthModesLookAtZOnly) {
-    std::vector<RenderItem> items = sampleItems();  // |dz|: 10, 3, 1, 0
-    sortQueue(3, items, kCamera);
-    EXPECT_EQ(tags(items), (std::vector<int>{0, 1, 2, 3}));
-    sortQueue(4, items, kCamera);
-    EXPECT_EQ(tags(items), (std::vector<int>{3, 2, 1, 0}));
-
-    // Same z, different x: equal keys, both orders are right.
-    std::vector<RenderItem> tie = {itemAt(-50, 0, 0, 0), itemAt(50, 0, 0, 1), itemAt(0, 0, 20, 2)};
-    sortQueue(3, tie, kCamera);
-    EXPECT_EQ(tie[2].cullMode, 2);
-}
-
-TEST(SortQueue, UnknownModesKeepEmissionOrder) {
-    for (int mode : {0, 7, -1, 1000}) {
-        std::vector<RenderItem> items = sampleItems();
-        sortQueue(mode, items, kCamera);
-        EXPECT_EQ(tags(items), (std::vector<int>{0, 1, 2, 3})) << "mode " << mode;
-    }
-}
-
-TEST(SortQueue, ProgramAndMaterialModesGroupEqualKeys) {
-    ShaderProgram programs[2];
-    MeshPart parts[2];  // each owns its material
-    parts[0].material = new Material;
-    parts[1].material = new Material;
-    std::vector<RenderItem> items;
-    for (int i = 0; i < 6; ++i) {
-        RenderItem item = itemAt(0, 0, 0, i);
-        item.shader = &programs[i % 2];
-        item.part = &parts[(i / 2) % 2];  // parts 0 0 1 1 0 0
-        items.push_back(item);
-    }
-    sortQueue(5, items, kCamera);
-    for (int i = 0; i < 6; ++i) EXPECT_EQ(items[i].shader, &programs[i < 3 ? 0 : 1]);
-    sortQueue(6, items, kCamera);
-    const bool firstIsLower = std::less<Material*>()(parts[0].material, parts[1].material);
-    const MeshPart* lower = firstIsLower ? &parts[0] : &parts[1];
-    const int lowerCount = firstIsLower ? 4 : 2;
-    for (int i = 0; i < 6; ++i) EXPECT_EQ(items[i].part == lower, i < lowerCount) << i;
-    delete parts[0].material;
-    parts[0].material = nullptr;
-    sortQueue(6, items, kCamera);  // no material sorts first
-    EXPECT_EQ(items[0].part, &parts[0]);
-}
-
-TEST(SortQueue, NanPositionsKeepEveryItemAndTheOrderOfTheRest) {
-    std::vector<RenderItem> items;
-    for (int i = 0; i < 200; ++i) {
-        const float z = (i % 7 == 0) ? NAN : static_cast<float>((i * 37) % 101);
-        items.push_back(itemAt(0, 0, z, i));
-    }
-    for (int mode = 1; mode <= 4; ++mode) {
-        sortQueue(mode, items, kCamera);
-        ASSERT_EQ(items.size(), 200u);
-        std::vector<float> finite;
-        for (const RenderItem& item : items)
-            if (!std::isnan(item.position[2])) finite.push_back(std::fabs(item.position[2] - kCamera[2]));
-        for (size_t i = 1; i < finite.size(); ++i) {
-            if (mode == 1 || mode == 3)
-                EXPECT_GE(finite[i - 1], finite[i]);
-            else
-                EXPECT_LE(finite[i - 1], finite[i]);
-        }
-    }
-}
-
-// ---- view culling (no GL) --------------------------------------------------
-
-// A unit box around the origin of a static mesh, placed by a translation and
-// seen through a 90-degree perspective from the origin looking down -z
-// (near 1, far 100): a box is culled only when it lies wholly beyond one
-// plane of the view volume, behind the camera included.
-TEST(ViewCulling, OnlyBoxesWhollyBeyondOnePlane) {
-    Matrix4 projection;
-    matrixPerspective(projection, 90.0, 1.0, 1.0, 100.0);
-    Mesh mesh;
-    for (int axis = 0; axis < 3; ++axis) {
-        mesh.boundsMin[axis] = -0.5f;
-        mesh.boundsMax[axis] = 0.5f;
-    }
-    auto outsideAt = [&](float x, float y, float z, float scale = 1.0f) {
-        RenderItem item;
-        item.mesh = &mesh;
-        matrixIdentity(item.world);
-        item.world.m[0] = item.world.m[5] = item.world.m[10] = scale;
-        item.world.m[12] = x;
-        item.world.m[13] = y;
-        item.world.m[14] = z;
-        return outsideView(item, projection);
-    };
-    EXPECT_FALSE(outsideAt(0, 0, -10));      // straight ahead
-    EXPECT_FALSE(outsideAt(10.4f, 0, -10));  // reaches over the right edge
-    EXPECT_FALSE(outsideAt(11, 0, -10));     // one corner touches it
-    EXPECT_TRUE(outsideAt(12, 0, -10));      // wholly right of it
-    EXPECT_TRUE(outsideAt(0, -12, -10));     // below
-    EXPECT_TRUE(outsideAt(0, 0, 5));         // behind the camera
-    EXPECT_TRUE(outsideAt(0, 0, 0));         // around the eye, but nearer than the near plane
-    EXPECT_FALSE(outsideAt(0, 0, -1));       // across the near plane
-    EXPECT_TRUE(outsideAt(0, 0, -101));      // beyond the far plane
-    // Much larger than the view: its corners lie beyond different planes.
-    EXPECT_FALSE(outsideAt(0, 0, -10, 100.0f));
-
-    // Boxes that do not hold the drawn vertices are never culled.
-    mesh.skinned = true;
-    EXPECT_FALSE(outsideAt(0, 0, 5));
-    mesh.skinned = false;
-    mesh.dynamicVertices = true;
-    EXPECT_FALSE(outsideAt(0, 0, 5));
-    mesh.dynamicVertices = false;
-    mesh.boundsMin[0] = 1e9f;  // no box yet
-    mesh.boundsMax[0] = -1e9f;
-    EXPECT_FALSE(outsideAt(0, 0, 5));
-    mesh.boundsMin[0] = NAN;
-    EXPECT_FALSE(outsideAt(0, 0, 5));
-}
-
-// Levels of detail, for the same unit box seen on a 64 x 64 viewport: the
-// coarsest level whose error, at the box's nearest depth, spans at most half
-// a pixel; 0 (the part's own indices) near the eye, for boxes that do not
-// hold the vertices, and when levels are switched off.
-TEST(DetailLevels, CoarsestLevelWithinHalfAPixel) {
-    Matrix4 projection;
-    matrixPerspective(projection, 90.0, 1.0, 1.0, 100.0);
-    Mesh mesh;
-    mesh.part = new MeshPart;
-    for (int axis = 0; axis < 3; ++axis) {
-        mesh.boundsMin[axis] = -0.5f;
-        mesh.boundsMax[axis] = 0.5f;
-    }
-    mesh.part->detailLevelCount = 2;
-    mesh.part->detailLevels[0].error = 0.01f;
-    mesh.part->detailLevels[1].error = 0.1f;
-    auto levelAt = [&](float z) {
-        RenderItem item;
-        item.mesh = &mesh;
-        item.part = mesh.part;
-        matrixTranslation(item.world, 0.0f, 0.0f, z);
-        Matrix4 toClip;
-        matrixMultiply(toClip, projection, item.world);
-        return detailLevel(item, toClip, 32.0f, 32.0f);
-    };
-    // One unit spans 32 * sqrt(2) pixels at depth 1; the box reaches 0.866 nearer.
-    EXPECT_EQ(levelAt(-1.5f), 0);
-    EXPECT_EQ(levelAt(-5.0f), 1);   // 0.01 spans 0.11 pixels, 0.1 spans 1.1
-    EXPECT_EQ(levelAt(-20.0f), 2);  // 0.1 spans 0.24 pixels
-    EXPECT_EQ(levelAt(0.0f), 0);    // around the eye
-    setDetailPixels(0.0f);
-    EXPECT_EQ(levelAt(-20.0f), 0);
-    setDetailPixels(0.5f);
-    mesh.skinned = true;
-    EXPECT_EQ(levelAt(-20.0f), 0);
-}
-
 // ---- frames rendered on the offscreen context ------------------------------
 
 namespace {
 
-// Renderer start-up once per process, on a 64 x 64 engine window.
+// Renderer start-up once per process, for a 64 x 64 screen.
 class RenderFrameTest : public GlTest {
 protected:
     void SetUp() override {
@@ -412,6 +221,40 @@ TEST_F(RenderFrameTest, ViewIsRebuiltFromTheRotationOnlyOutsideLookAtMode) {
     drawFrame();
     EXPECT_NE(std::memcmp(&lookAtView, &camera->view(), sizeof(Matrix4)), 0);
     delete scene;
+}
+
+// A frame that is updated but not drawn leaves what a drawn one leaves: the
+// scene's camera and lights current, the view rebuilt, both queues empty.
+TEST_F(RenderFrameTest, SkippedFrameLeavesWhatADrawnFrameLeaves) {
+    Scene* previous = newScene();
+    drawFrame();
+    Scene* scene = newScene();
+    addSquare(*scene, 2.0f, 0.0f, kRed);
+    CAMERA3D* camera = scene->camera;
+    camera->lookAtMode = false;
+    camera->rotation.y = 0.5f;
+    const RenderItem item{};
+    scene->submit(item);
+    RenderItem glass;
+    glass.itemAlpha = 0.5f;
+    scene->submit(glass);
+
+    skipFrameDrawing();
+    EXPECT_EQ(currentCamera(), camera);
+    EXPECT_EQ(lightingScene(), scene);
+    EXPECT_TRUE(scene->opaque.items.empty());
+    EXPECT_TRUE(scene->transparent.items.empty());
+    const Matrix4 skippedView = camera->view();
+
+    setCurrentCamera(previous->camera);
+    setLightingScene(previous);
+    camera->viewStack->loadIdentity();
+    drawFrame();
+    EXPECT_EQ(currentCamera(), camera);
+    EXPECT_EQ(lightingScene(), scene);
+    EXPECT_EQ(std::memcmp(&skippedView, &camera->view(), sizeof(Matrix4)), 0);
+    delete scene;
+    delete previous;
 }
 
 TEST_F(RenderFrameTest, SkinnedSquareFollowsTheAnimationOnProcessorAndInShader) {

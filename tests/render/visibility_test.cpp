@@ -1,0 +1,172 @@
+// Visibility: culling by the mesh box, levels of detail, and the list of
+// draws a sorted queue becomes.
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <vector>
+
+#include "render/visibility.h"
+#include "scene/camera.h"
+#include "scene/model.h"
+
+// ---- view culling (no GL) --------------------------------------------------
+
+// A unit box around the origin of a static mesh, placed by a translation and
+// seen through a 90-degree perspective from the origin looking down -z
+// (near 1, far 100): a box is culled only when it lies wholly beyond one
+// plane of the view volume, behind the camera included.
+TEST(ViewCulling, OnlyBoxesWhollyBeyondOnePlane) {
+    Matrix4 projection;
+    matrixPerspective(projection, 90.0, 1.0, 1.0, 100.0);
+    Mesh mesh;
+    for (int axis = 0; axis < 3; ++axis) {
+        mesh.boundsMin[axis] = -0.5f;
+        mesh.boundsMax[axis] = 0.5f;
+    }
+    auto outsideAt = [&](float x, float y, float z, float scale = 1.0f) {
+        RenderItem item;
+        item.mesh = &mesh;
+        matrixIdentity(item.world);
+        item.world.m[0] = item.world.m[5] = item.world.m[10] = scale;
+        item.world.m[12] = x;
+        item.world.m[13] = y;
+        item.world.m[14] = z;
+        return outsideView(item, projection);
+    };
+    EXPECT_FALSE(outsideAt(0, 0, -10));      // straight ahead
+    EXPECT_FALSE(outsideAt(10.4f, 0, -10));  // reaches over the right edge
+    EXPECT_FALSE(outsideAt(11, 0, -10));     // one corner touches it
+    EXPECT_TRUE(outsideAt(12, 0, -10));      // wholly right of it
+    EXPECT_TRUE(outsideAt(0, -12, -10));     // below
+    EXPECT_TRUE(outsideAt(0, 0, 5));         // behind the camera
+    EXPECT_TRUE(outsideAt(0, 0, 0));         // around the eye, but nearer than the near plane
+    EXPECT_FALSE(outsideAt(0, 0, -1));       // across the near plane
+    EXPECT_TRUE(outsideAt(0, 0, -101));      // beyond the far plane
+    // Much larger than the view: its corners lie beyond different planes.
+    EXPECT_FALSE(outsideAt(0, 0, -10, 100.0f));
+
+    // Boxes that do not hold the drawn vertices are never culled.
+    mesh.skinned = true;
+    EXPECT_FALSE(outsideAt(0, 0, 5));
+    mesh.skinned = false;
+    mesh.dynamicVertices = true;
+    EXPECT_FALSE(outsideAt(0, 0, 5));
+    mesh.dynamicVertices = false;
+    mesh.boundsMin[0] = 1e9f;  // no box yet
+    mesh.boundsMax[0] = -1e9f;
+    EXPECT_FALSE(outsideAt(0, 0, 5));
+    mesh.boundsMin[0] = NAN;
+    EXPECT_FALSE(outsideAt(0, 0, 5));
+}
+
+// Levels of detail, for the same unit box seen on a 64 x 64 viewport: the
+// coarsest level whose error, at the box's nearest depth, spans at most half
+// a pixel; 0 (the part's own indices) near the eye, for boxes that do not
+// hold the vertices, and when levels are switched off.
+TEST(DetailLevels, CoarsestLevelWithinHalfAPixel) {
+    Matrix4 projection;
+    matrixPerspective(projection, 90.0, 1.0, 1.0, 100.0);
+    Mesh mesh;
+    mesh.part = new MeshPart;
+    for (int axis = 0; axis < 3; ++axis) {
+        mesh.boundsMin[axis] = -0.5f;
+        mesh.boundsMax[axis] = 0.5f;
+    }
+    mesh.part->detailLevelCount = 2;
+    mesh.part->detailLevels[0].error = 0.01f;
+    mesh.part->detailLevels[1].error = 0.1f;
+    auto levelAt = [&](float z) {
+        RenderItem item;
+        item.mesh = &mesh;
+        item.part = mesh.part;
+        matrixTranslation(item.world, 0.0f, 0.0f, z);
+        Matrix4 toClip;
+        matrixMultiply(toClip, projection, item.world);
+        return detailLevel(item, toClip, 32.0f, 32.0f);
+    };
+    // One unit spans 32 * sqrt(2) pixels at depth 1; the box reaches 0.866 nearer.
+    EXPECT_EQ(levelAt(-1.5f), 0);
+    EXPECT_EQ(levelAt(-5.0f), 1);   // 0.01 spans 0.11 pixels, 0.1 spans 1.1
+    EXPECT_EQ(levelAt(-20.0f), 2);  // 0.1 spans 0.24 pixels
+    EXPECT_EQ(levelAt(0.0f), 0);    // around the eye
+    setDetailPixels(0.0f);
+    EXPECT_EQ(levelAt(-20.0f), 0);
+    setDetailPixels(0.5f);
+    mesh.skinned = true;
+    EXPECT_EQ(levelAt(-20.0f), 0);
+}
+
+// ---- the list of draws (no GL) ---------------------------------------------
+
+// A queue seen by a camera at the origin looking down -z (90 degrees, near 1,
+// far 100, 64 x 64 pixels), taken nearest first: a box behind the camera is
+// left out, a box far ahead gets its coarser level, and a tiled part keeps
+// the runs of its tiles in view, neighbours joined; a tiled part with no
+// tile in view is left out. Without a camera every item is drawn whole.
+TEST(DrawList, SortedQueueBecomesTheVisibleDrawsWithLevelsAndTileRuns) {
+    Mesh box;
+    box.part = new MeshPart;
+    for (int axis = 0; axis < 3; ++axis) {
+        box.boundsMin[axis] = -0.5f;
+        box.boundsMax[axis] = 0.5f;
+    }
+    box.part->detailLevelCount = 1;
+    box.part->detailLevels[0].error = 0.01f;
+    Mesh ground;
+    ground.dynamicVertices = true;  // its own box does not hold: only the tiles cull
+    ground.part = new MeshPart;
+    ground.part->tiles = new MeshTiles;
+    // Tile 0 ahead, tile 1 behind the camera, tile 2 ahead.
+    ground.part->tiles->boxes = {-1, -1, -11, 1, 1, -9, -1, -1, 9, 1, 1, 11, -1, -1, -21, 1, 1, -19};
+    ground.part->tiles->runs = {{0, 6, 0}, {6, 6, 2}, {12, 6, 1}, {18, 6, 0}};
+    Mesh hidden;
+    hidden.dynamicVertices = true;
+    hidden.part = new MeshPart;
+    hidden.part->tiles = new MeshTiles;
+    hidden.part->tiles->boxes = {-1, -1, 9, 1, 1, 11};
+    hidden.part->tiles->runs = {{0, 6, 0}};
+
+    auto itemAt = [](Mesh& mesh, float z) {
+        RenderItem item;
+        item.mesh = &mesh;
+        item.part = mesh.part;
+        matrixTranslation(item.world, 0.0f, 0.0f, z);
+        item.position[2] = z;
+        return item;
+    };
+    const std::vector<RenderItem> items = {itemAt(box, -20.0f), itemAt(box, 5.0f), itemAt(ground, 0.0f),
+                                           itemAt(hidden, 0.0f), itemAt(box, -1.5f)};
+    CAMERA3D camera;
+    camera.ownViewport = Viewport{0, 0, 64, 64};
+    camera.setPerspective(90.0, 1.0, 1.0, 100.0);
+    camera.lookAt(0.0f, 0.0f, -1.0f);
+    const float eye[3] = {0.0f, 0.0f, 0.0f};
+    std::vector<SortKey> keys;
+    ASSERT_TRUE(sortOrder(2, items, eye, keys));
+    DrawList list;
+    collectVisibleDraws(items, keys, true, &camera, list);
+
+    ASSERT_EQ(list.draws.size(), 3u);
+    EXPECT_EQ(list.draws[0].item, &items[2]);  // the ground, at distance 0
+    EXPECT_TRUE(list.draws[0].tiled);
+    ASSERT_EQ(list.draws[0].runCount, 2);
+    const int first = list.draws[0].firstRun;
+    EXPECT_EQ(list.runCounts[first], 12);  // tiles 0 and 2, joined
+    EXPECT_EQ(list.runOffsets[first], reinterpret_cast<const void*>(0));
+    EXPECT_EQ(list.runCounts[first + 1], 6);
+    EXPECT_EQ(list.runOffsets[first + 1], reinterpret_cast<const void*>(18 * sizeof(uint16_t)));
+    EXPECT_EQ(list.draws[1].item, &items[4]);
+    EXPECT_EQ(list.draws[1].level, 0);  // near: full detail
+    EXPECT_FALSE(list.draws[1].tiled);
+    EXPECT_EQ(list.draws[2].item, &items[0]);
+    EXPECT_EQ(list.draws[2].level, 1);
+
+    collectVisibleDraws(items, keys, false, nullptr, list);
+    ASSERT_EQ(list.draws.size(), items.size());
+    for (size_t i = 0; i < items.size(); ++i) {
+        EXPECT_EQ(list.draws[i].item, &items[i]);
+        EXPECT_EQ(list.draws[i].level, 0);
+        EXPECT_FALSE(list.draws[i].tiled);
+    }
+    EXPECT_TRUE(list.runCounts.empty());
+}
