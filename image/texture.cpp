@@ -67,20 +67,20 @@ static void uploadPixels(Texture* texture) {
 }
 
 int createGlTexture(Texture* texture, int minFilter, int magFilter) {
-    texture->name = int(createTextureObject(minFilter, magFilter));
+    texture->glName = int(createTextureObject(minFilter, magFilter));
     const Image& image = *texture->image;
     texture->opaque = false;
     if (image.width >= 1 && image.height >= 1) uploadPixels(texture);
-    return texture->name;
+    return texture->glName;
 }
 
 void bindTexture(Texture* texture, int unit) {
     // A texture without a GL object yet binds nothing (name 0), never name -1.
-    if (!texture || texture->name == -1) {
+    if (!texture || texture->glName == -1) {
         bindTextureName(unit, 0);
         return;
     }
-    bindTextureName(unit, uint32_t(texture->name));
+    bindTextureName(unit, uint32_t(texture->glName));
     if (texture->needsUpload) {
         texture->needsUpload = false;
         uploadPixels(texture);
@@ -100,7 +100,7 @@ void createBlank(Texture* texture, int pixelOrder, int width, int height, int mi
     }
     image.pixelOrder = pixelOrder;
     image.bitsPerPixel = 32;
-    if (texture->name == -1) {
+    if (texture->glName == -1) {
         createGlTexture(texture, minFilter, magFilter);
         texture->needsUpload = false;
     } else {
@@ -110,7 +110,7 @@ void createBlank(Texture* texture, int pixelOrder, int width, int height, int mi
 
 void reloadFromFile(Texture* texture, const char* path) {
     loadImage(*texture->image, path);
-    if (texture->name == -1) {
+    if (texture->glName == -1) {
         createGlTexture(texture, 1, 1);
         texture->needsUpload = false;
     } else {
@@ -119,9 +119,9 @@ void reloadFromFile(Texture* texture, const char* path) {
 }
 
 void destroyTexture(Texture* texture) {
-    if (texture->name != -1) {
-        deleteTextureObject(uint32_t(texture->name));
-        texture->name = -1;
+    if (texture->glName != -1) {
+        deleteTextureObject(uint32_t(texture->glName));
+        texture->glName = -1;
     }
     delete texture->image;
     texture->image = nullptr;

@@ -12,12 +12,12 @@ struct Texture {
     unsigned refCount = 0;
     Texture* next = nullptr;
     Image* image = nullptr;  // always present, owned
-    int name = -1;  // the OpenGL texture name, -1 while none exists
+    int glName = -1;  // the OpenGL texture name, -1 while none exists
     bool needsUpload = false;
     bool opaque = false;  // every texel of the last upload has alpha 255
 };
 
-// A private texture: name -1, a cleared Image, not in the shared list.
+// A private texture: glName -1, a cleared Image, not in the shared list.
 Texture* createTexture();
 Texture* findTexture(const char* path);
 // The shared texture of a file, created on first request; refCount + 1.

@@ -80,7 +80,7 @@ TEST_F(SpriteTest, NewSpriteIsAUnitQuadWithMarkerNormalsUploaded) {
     // Its own texture: not shared, no pixels, no GL object yet.
     const Texture* texture = sprite.spriteTexture();
     EXPECT_EQ(texture->refCount, 0u);
-    EXPECT_EQ(texture->name, -1);
+    EXPECT_EQ(texture->glName, -1);
     EXPECT_EQ(texture->image->pixels, nullptr);
 }
 

@@ -18,7 +18,7 @@ using Bytes = std::vector<unsigned char>;
 
 // Level 0 of a texture as R, G, B, A, read back through the binding cache.
 Bytes textureContents(const Texture* texture) {
-    bindTextureName(0, GLuint(texture->name));
+    bindTextureName(0, GLuint(texture->glName));
     GLint width = 0, height = 0;
     glGetTexLevelParameteriv(GL_TEXTURE_2D, 0, GL_TEXTURE_WIDTH, &width);
     glGetTexLevelParameteriv(GL_TEXTURE_2D, 0, GL_TEXTURE_HEIGHT, &height);
@@ -40,8 +40,8 @@ TEST_F(TextureTest, SamePathSharesOneTextureCaseDifferentPathsDoNot) {
     EXPECT_EQ(textureListCount(), before + 1);
     EXPECT_EQ(findTexture(path.c_str()), first);
     EXPECT_EQ(first->path, path);
-    ASSERT_NE(first->name, -1);
-    EXPECT_TRUE(glIsTexture(GLuint(first->name)));
+    ASSERT_NE(first->glName, -1);
+    EXPECT_TRUE(glIsTexture(GLuint(first->glName)));
     EXPECT_FALSE(first->needsUpload);
     EXPECT_EQ(textureContents(first), (Bytes{255, 0, 0, 255}));
     GLint wrap = 0;
@@ -52,7 +52,7 @@ TEST_F(TextureTest, SamePathSharesOneTextureCaseDifferentPathsDoNot) {
     Texture* other = loadTexture(upper.c_str());
     EXPECT_NE(other, first);
     EXPECT_EQ(findTexture(upper.c_str()), other);
-    EXPECT_NE(other->name, -1);
+    EXPECT_NE(other->glName, -1);
     // A file that does not decode still gets a GL name, with nothing
     // uploaded. (Windows finds red.png under either case.)
     if (!std::filesystem::exists(upper)) {
@@ -79,16 +79,16 @@ TEST_F(TextureTest, ReloadUploadsOnceAtTheNextBind) {
 
 TEST_F(TextureTest, BlankTexturesAndPixelOrder) {
     Texture* texture = createTexture();
-    EXPECT_EQ(texture->name, -1);
+    EXPECT_EQ(texture->glName, -1);
     EXPECT_EQ(texture->refCount, 0u);
     createBlank(texture, 1, 2, 1, 0, 0);
     const Image& image = *texture->image;
     EXPECT_EQ(image.stride, 8);
     EXPECT_EQ(image.byteSize, 8);
     EXPECT_EQ(image.pixelOrder, 1);
-    ASSERT_NE(texture->name, -1);
+    ASSERT_NE(texture->glName, -1);
     GLint filter = 0;
-    bindTextureName(0, GLuint(texture->name));
+    bindTextureName(0, GLuint(texture->glName));
     glGetTexParameteriv(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, &filter);
     EXPECT_EQ(filter, GL_NEAREST);
 
@@ -111,7 +111,7 @@ TEST_F(TextureTest, BlankTexturesAndPixelOrder) {
 TEST_F(TextureTest, DestroyingTheBoundTextureClearsTheCachedBinding) {
     Texture* texture = createTexture();
     createBlank(texture, 0, 1, 1, 1, 1);
-    const GLuint name = GLuint(texture->name);
+    const GLuint name = GLuint(texture->glName);
     ASSERT_EQ(glStateCache().boundTexture[0], name);
     destroyTexture(texture);
     delete texture;
@@ -122,7 +122,7 @@ TEST_F(TextureTest, DestroyingTheBoundTextureClearsTheCachedBinding) {
     createBlank(next, 0, 1, 1, 1, 1);
     GLint bound = 0;
     glGetIntegerv(GL_TEXTURE_BINDING_2D, &bound);
-    EXPECT_EQ(GLuint(bound), GLuint(next->name));
+    EXPECT_EQ(GLuint(bound), GLuint(next->glName));
     destroyTexture(next);
     delete next;
 }

@@ -153,9 +153,9 @@ TEST_F(MeshDrawTest, TexturesGoToTheirUnitsAndPendingPixelsUploadOnce) {
     drawItem(triangle.item);
     EXPECT_FALSE(second->needsUpload);
     EXPECT_EQ(glInteger(GL_ACTIVE_TEXTURE), GL_TEXTURE0);
-    EXPECT_EQ(glInteger(GL_TEXTURE_BINDING_2D), first->name);
+    EXPECT_EQ(glInteger(GL_TEXTURE_BINDING_2D), first->glName);
     glActiveTexture(GL_TEXTURE1);
-    EXPECT_EQ(glInteger(GL_TEXTURE_BINDING_2D), second->name);
+    EXPECT_EQ(glInteger(GL_TEXTURE_BINDING_2D), second->glName);
     unsigned char stored[4] = {};
     glGetTexImage(GL_TEXTURE_2D, 0, GL_RGBA, GL_UNSIGNED_BYTE, stored);
     glActiveTexture(GL_TEXTURE0);
@@ -175,7 +175,7 @@ TEST_F(MeshDrawTest, OnlyFilledTextureSlotsAreBoundAndCounted) {
     const ShaderProgram* drawn = shaderCatalogue().current;
     glGetUniformiv(drawn->programId, drawn->numTexturesLocation, &count);
     EXPECT_EQ(count, 1);
-    EXPECT_EQ(glInteger(GL_TEXTURE_BINDING_2D), kept->name);
+    EXPECT_EQ(glInteger(GL_TEXTURE_BINDING_2D), kept->glName);
 }
 
 TEST_F(MeshDrawTest, ConsecutiveItemsOfOneProgramActivateItOnce) {

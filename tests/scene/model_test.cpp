@@ -282,7 +282,7 @@ TEST_F(ModelDestroy, DeletesEveryBufferOnceAndOnlyUnsharedTextures) {
     material->setTextureSlots(2);
     material->textures[0] = own;
     material->textures[1] = shared;
-    const GLuint ownName = static_cast<GLuint>(own->name);
+    const GLuint ownName = static_cast<GLuint>(own->glName);
     bool animationReleased = false;
     material->animation = new TrackedAnimation(&animationReleased);
 
@@ -302,7 +302,7 @@ TEST_F(ModelDestroy, DeletesEveryBufferOnceAndOnlyUnsharedTextures) {
     EXPECT_EQ(glStateCache().boundElementBuffer, 0u);
 
     EXPECT_FALSE(glIsTexture(ownName));
-    EXPECT_TRUE(glIsTexture(static_cast<GLuint>(shared->name)));
+    EXPECT_TRUE(glIsTexture(static_cast<GLuint>(shared->glName)));
     EXPECT_TRUE(animationReleased);
     destroyTexture(shared);
     delete shared;
