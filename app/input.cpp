@@ -30,6 +30,25 @@ bool runAutoRepeat(int32_t repeatDelay, int32_t repeatInterval, int32_t& delayCo
 bool validKey(int code) { return code >= 0 && code < kKeyCodeCount; }
 bool validButton(int button) { return button >= 0 && button < kMouseButtonCount; }
 
+void clearKeyPresses(KeyboardState& keyboard) {
+    keyboard.anyKeyEvent = false;
+    for (int code = 0; code < kKeyCodeCount; ++code) {
+        keyboard.pressed[code] = 0;
+        keyboard.pressedOrRepeated[code] = 0;
+        keyboard.keyFiltered[code] = 0;
+    }
+}
+
+void clearButtonPresses(MouseState& mouse) {
+    for (int button = 0; button < kMouseButtonCount; ++button) {
+        mouse.pressed[button] = 0;
+        mouse.pressedOrRepeated[button] = 0;
+        mouse.unusedGroup[button] = 0;
+    }
+    mouse.wheelUp = false;
+    mouse.wheelDown = false;
+}
+
 int clampInt(int value, int low, int high) { return value < low ? low : (value > high ? high : value); }
 float fractionOf(int pixels, int size) {
     return size > 0 ? static_cast<float>(pixels) / static_cast<float>(size) : 0.0f;
@@ -71,12 +90,7 @@ void keyUp(KeyboardState& keyboard, int code) {
 }
 
 void beginKeyboardFrame(KeyboardState& keyboard) {
-    keyboard.anyKeyEvent = false;
-    for (int code = 0; code < kKeyCodeCount; ++code) {
-        keyboard.pressed[code] = 0;
-        keyboard.pressedOrRepeated[code] = 0;
-        keyboard.keyFiltered[code] = 0;
-    }
+    clearKeyPresses(keyboard);
     int last = keyboard.lastKey;
     if (validKey(last) && keyboard.held[last] &&
         runAutoRepeat(keyboard.repeatDelay, keyboard.repeatInterval, keyboard.delayCounter,
@@ -130,13 +144,7 @@ void advanceMouseFrame(MouseState& mouse, int rawX, int rawY, int width, int hei
         mouse.previousX = mouse.pixelX;
         mouse.previousY = mouse.pixelY;
     }
-    for (int button = 0; button < kMouseButtonCount; ++button) {
-        mouse.pressed[button] = 0;
-        mouse.pressedOrRepeated[button] = 0;
-        mouse.unusedGroup[button] = 0;
-    }
-    mouse.wheelUp = false;
-    mouse.wheelDown = false;
+    clearButtonPresses(mouse);
     int last = mouse.lastButton;
     if (last != 0 && validButton(last) && mouse.held[last] &&
         runAutoRepeat(mouse.repeatDelay, mouse.repeatInterval, mouse.delayCounter, mouse.intervalCounter))
@@ -161,6 +169,11 @@ void warpMouse(MouseState& mouse, int x, int y) {
     mouse.x = fractionOf(x, width);
     mouse.y = fractionOf(y, height);
     if (record) setCursorPosition(x, y, record->windowIndex);
+}
+
+void forgetPresses(KeyboardState& keyboard, MouseState& mouse) {
+    clearKeyPresses(keyboard);
+    clearButtonPresses(mouse);
 }
 
 KeyboardState* keyboardState() { return g_keyboard; }

@@ -84,6 +84,10 @@ void advanceMouseFrame(MouseState& mouse, int rawX, int rawY, int width, int hei
 void beginMouseFrame(MouseState& mouse);
 // Puts the mouse at client point (x, y) with no movement, and the cursor with it.
 void warpMouse(MouseState& mouse, int x, int y);
+// Clears the presses of this frame (keys and buttons that went down or
+// repeated, the wheel) and keeps what is held: a frame that runs several
+// update steps shows its presses to the first step only.
+void forgetPresses(KeyboardState& keyboard, MouseState& mouse);
 
 // The engine's input records, created at engine start-up; null before.
 KeyboardState* keyboardState();

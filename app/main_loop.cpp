@@ -6,8 +6,10 @@
 #include "app/engine.h"
 #include "app/input.h"
 #include "app/messages.h"
+#include "app/step_pacer.h"
 #include "app/window.h"
 #include "demo/demo.h"
+#include "platform/counter.h"
 #include "render/gl_state_cache.h"
 #include "render/render_frame.h"
 #include "render/renderer.h"
@@ -47,12 +49,14 @@ bool startUp(int* exitCode) {
     if (!demoStartup()) return false;
     showWindow(engine()->windowIndex);
     restartClock();
+    startPacing();
     return !quitRequested();
 }
 
 namespace {
 IterationTimes g_iterationTimes;
 bool g_drawing = true;
+StepPacer g_pacer;
 
 double millisecondsBetween(std::chrono::steady_clock::time_point from, std::chrono::steady_clock::time_point to) {
     return std::chrono::duration<double, std::milli>(to - from).count();
@@ -62,7 +66,9 @@ double millisecondsBetween(std::chrono::steady_clock::time_point from, std::chro
 const IterationTimes& lastIterationTimes() { return g_iterationTimes; }
 void setMainLoopDrawing(bool drawing) { g_drawing = drawing; }
 
-bool runMainLoopIteration() {
+void startPacing() { startStepPacer(g_pacer, readCounter(), readFrequency()); }
+
+bool runMainLoopSteps(int steps) {
     const auto frameStart = std::chrono::steady_clock::now();
     Engine& record = *engine();
     shaderCatalogue().current = nullptr;
@@ -74,9 +80,14 @@ bool runMainLoopIteration() {
         return false;
     }
 
-    demoUpdate();
-    tickUpdateCounter();
-    ++frameCounters().updatesDone;
+    for (int step = 1; step <= steps; ++step) {
+        if (step == 2) forgetPresses(*keyboardState(), *mouseState());
+        const bool catchUp = step < steps;
+        demoUpdate(catchUp);
+        tickUpdateCounter();
+        ++frameCounters().updatesDone;
+        if (catchUp) skipRender();  // what the frame between two steps would leave behind
+    }
     const auto renderStart = std::chrono::steady_clock::now();
 
     if (g_drawing) {
@@ -95,10 +106,21 @@ bool runMainLoopIteration() {
     return !quitRequested();
 }
 
+bool runMainLoopIteration() { return runMainLoopSteps(1); }
+
+bool runPacedIteration() {
+    // Nothing due (a display faster than 60 Hz, or none that waits): sleep
+    // until the next step rather than draw the same picture again.
+    int steps;
+    while ((steps = takeDueSteps(g_pacer, readCounter())) == 0)
+        sleepMicroseconds(microsecondsToNextStep(g_pacer, readCounter()));
+    return runMainLoopSteps(steps);
+}
+
 int runDemo() {
     int exitCode = 0;
     if (!startUp(&exitCode)) return exitCode;
-    while (runMainLoopIteration()) {
+    while (runPacedIteration()) {
     }
     return 0;
 }

@@ -1,5 +1,5 @@
-// Start-up and the main loop. The demo executable runs runDemo(); a headless
-// tool runs the same start-up and iterations itself:
+// Start-up and the main loop. The demo executable runs runDemo(), paced by
+// real time; a headless tool runs the same start-up and one step per frame:
 //
 //     useOffscreenVideo(width, height);  // platform/window.h
 //     setSoundEnabled(false);            // platform/sound.h
@@ -14,14 +14,26 @@
 bool engineStartup();
 // quitRequested false, the input stopwatch started, cursor flag visible.
 void inputStartup();
-// Engine and input start-up, the demo's start-up, then shows the window.
-// True when the loop should run; otherwise *exitCode is what the process
-// returns (0 when the demo declined or a quit came first, 1 without a window).
+// Engine and input start-up, the demo's start-up, then shows the window and
+// starts the pacing. True when the loop should run; otherwise *exitCode is
+// what the process returns (0 when the demo declined or a quit came first, 1
+// without a window).
 bool startUp(int* exitCode);
-// One frame: input, messages, update, clear, render, swap, counters. False
-// when the loop must end: Escape went down in this frame (nothing was updated
-// or drawn) or a close request arrived (the frame was completed).
+// One frame: input, messages, `steps` update steps, clear, render, swap,
+// counters. Every step but the last is a catch-up step, which skips the work
+// only a drawn frame shows; a key pressed in this frame reaches the first
+// step only. False when the loop must end: Escape went down in this frame
+// (nothing was updated or drawn) or a close request arrived (the frame was
+// completed).
+bool runMainLoopSteps(int steps);
+// One frame of one step, whatever the time: the tools' deterministic frame.
 bool runMainLoopIteration();
+// The demo's frame: the 1/60-second steps that real time has made due since
+// the pacing started (step_pacer.h), sleeping first until one is due, then
+// the frame as above.
+bool runPacedIteration();
+// The first step falls due now. startUp calls it.
+void startPacing();
 // Wall-clock milliseconds of the parts of the last iteration that got past
 // the Escape test, for tools that report frame times: update covers input,
 // messages and the demo update; render covers the clear, the scene and the
@@ -36,5 +48,5 @@ const IterationTimes& lastIterationTimes();
 // scene's camera and lights current, both render queues empty). Lets a tool
 // run the timeline quickly up to the frames it looks at.
 void setMainLoopDrawing(bool drawing);
-// startUp and the loop; the process's exit code.
+// startUp and the paced loop; the process's exit code.
 int runDemo();

@@ -3,7 +3,10 @@
 #pragma once
 
 bool demoStartup();
-void demoUpdate();
+// One 1/60-second step. A catch-up step is followed by another before the
+// next frame is drawn: it skips the work only that frame would show (the
+// landscape rebuilds and uploads, the submission of the instances).
+void demoUpdate(bool catchUp);
 
 // Steps of the update, exposed for tests.
 void timelineStep();  // advances the script clock, enters acts, runs their per-frame work

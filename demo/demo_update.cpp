@@ -165,16 +165,18 @@ static void updateModelList(MODEL3D* model) {
     for (; model; model = static_cast<MODEL3D*>(model->next)) model->update();
 }
 
-void demoUpdate() {
+void demoUpdate(bool catchUp) {
     DemoWorld& w = demoWorld();
     w.animationTime += 0.1f;
+    // The meshes are a function of the heights and their scale alone: the
+    // drawn step's rebuild makes them what every step's rebuild would.
     if (w.terrainModel) {
         w.terrain.heightScale = w.breathing ? (std::sin(w.animationTime * 0.1f) + 1.0f) * 2000.0f : 2000.0f;
-        updateLandscapeMesh(w.terrain, w.terrainModel);
+        if (!catchUp) updateLandscapeMesh(w.terrain, w.terrainModel);
     }
     if (w.waterModel) {
         w.water.heightScale = std::sin(w.animationTime * 0.2f) * 50.0f;
-        updateLandscapeMesh(w.water, w.waterModel);
+        if (!catchUp) updateLandscapeMesh(w.water, w.waterModel);
     }
 
     const KeyboardState* keys = keyboardState();
@@ -186,7 +188,7 @@ void demoUpdate() {
     applyDayNight();
     cameraStep();
     flyersStep();
-    submitScatteredInstances();
+    if (!catchUp) submitScatteredInstances();
 
     if (w.scene)
         for (const ObjectGroup& group : w.scene->groups) updateModelList(group.models);

@@ -3,6 +3,7 @@
 namespace {
 CounterSource g_counter = systemCounter;
 CounterSource g_frequency = systemFrequency;
+SleepFunction g_sleep = systemSleepMicroseconds;
 }  // namespace
 
 uint64_t readCounter() {
@@ -19,3 +20,6 @@ void setCounterSource(CounterSource counter, CounterSource frequency) {
     g_counter = counter ? counter : systemCounter;
     g_frequency = frequency ? frequency : systemFrequency;
 }
+
+void sleepMicroseconds(uint32_t microseconds) { g_sleep(microseconds); }
+void setSleepFunction(SleepFunction sleep) { g_sleep = sleep ? sleep : systemSleepMicroseconds; }

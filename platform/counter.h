@@ -1,5 +1,5 @@
-// The high-resolution performance counter. Tests may substitute their own
-// counter and frequency functions.
+// The high-resolution performance counter and a sleep. Tests may substitute
+// their own counter, frequency and sleep functions.
 #pragma once
 
 #include <cstdint>
@@ -19,3 +19,14 @@ typedef uint64_t (*CounterSource)();
 // Replaces the system counter and frequency; null restores the system's.
 // A source returning 0 reads as "cannot be read".
 void setCounterSource(CounterSource counter, CounterSource frequency);
+
+// Gives the processor up for at least about `microseconds` (the system may
+// wake a little late: up to a millisecond or two on Windows).
+void sleepMicroseconds(uint32_t microseconds);
+// The system's own sleep; each system's folder implements it.
+void systemSleepMicroseconds(uint32_t microseconds);
+
+typedef void (*SleepFunction)(uint32_t microseconds);
+// Replaces the system sleep (a test's simulated counter moves on instead);
+// null restores the system's.
+void setSleepFunction(SleepFunction sleep);

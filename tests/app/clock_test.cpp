@@ -3,9 +3,6 @@
 #include "app/clock.h"
 #include "tests/app/fake_counter.h"
 
-uint64_t FakeCounter::count = 0;
-uint64_t FakeCounter::frequency = 0;
-
 TEST(PerSecondCounter, CountsTicksAfterTheFirstOfEachSecond) {
     FakeCounter counter(5500, 1000);  // 5.5 s into the counter's time base
     PerSecondCounter perSecond;

@@ -137,7 +137,7 @@ bool startDemo() {
 void demoFrame() {
     const Engine& record = *engine();
     shaderCatalogue().current = nullptr;
-    demoUpdate();
+    demoUpdate(false);
     clearFrame(record.clearRed, record.clearGreen, record.clearBlue);
     renderFrame();
 }

@@ -192,13 +192,13 @@ TEST(WaterKeys, QHeldSixtyFramesRaisesTheWaterBy6000) {
     KeyboardState* saved = keyboardState();
     setKeyboardState(&keys);
     keys.held[KEY_Q] = 1;
-    for (int i = 0; i < 60; ++i) demoUpdate();
+    for (int i = 0; i < 60; ++i) demoUpdate(false);
     EXPECT_FLOAT_EQ(w.waterLevel, 6000.0f);
     keys.held[KEY_A] = 1;  // both held: no change
-    demoUpdate();
+    demoUpdate(false);
     EXPECT_FLOAT_EQ(w.waterLevel, 6000.0f);
     keys.held[KEY_Q] = 0;
-    for (int i = 0; i < 30; ++i) demoUpdate();
+    for (int i = 0; i < 30; ++i) demoUpdate(false);
     EXPECT_FLOAT_EQ(w.waterLevel, 3000.0f);
     setKeyboardState(saved);
 }
