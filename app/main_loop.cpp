@@ -86,7 +86,7 @@ bool runMainLoopSteps(int steps) {
         demoUpdate(catchUp);
         tickUpdateCounter();
         ++frameCounters().updatesDone;
-        if (catchUp) skipRender();  // what the frame between two steps would leave behind
+        if (catchUp) skipFrameDrawing();  // what the frame between two steps would leave behind
     }
     const auto renderStart = std::chrono::steady_clock::now();
 
