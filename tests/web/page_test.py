@@ -4,7 +4,7 @@
 Serves build-web/bin on 127.0.0.1 (a free port) and talks to
 chromium-headless-shell over the DevTools protocol on a pipe. First the
 page without ?autostart: it waits on its start screen until a key is
-pressed. Then ?size=WxH&autostart: the timeline step grows at the pace of
+pressed, which starts the timeline and the soundtrack. Then ?size=WxH&autostart: the timeline step grows at the pace of
 the browser's frames, a screenshot is taken, Escape ends the demo (the step
 stops, the page says so). Prints one JSON object with what it measured and
 the console's errors; exits 1 when a check fails, 77 when Chromium is
@@ -174,6 +174,9 @@ def main():
                 check("press a key" in message, f"no start screen: {message!r}")
                 tools.key("Enter", 13)
                 check(wait_for(lambda: tools.evaluate("Module.demoStep()") > 0, 30), "a key did not start the demo")
+                # The key was the gesture that lets the soundtrack play: it is decoded and looping.
+                playing = "Module.audioContext.state == 'running' && !!Module.soundSource && Module.soundSource.loop"
+                check(wait_for(lambda: tools.evaluate(playing), 20), "no soundtrack after the key")
 
             # ?autostart: runs at once; Escape ends it.
             tools.call("Page.navigate", url=f"{base}?size={args.size}&autostart")
