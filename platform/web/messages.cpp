@@ -82,6 +82,7 @@ EM_BOOL onWheel(int, const EmscriptenWheelEvent* event, void*) {
 }  // namespace
 
 bool registerWindowProcedure(WindowProcedure procedure) {
+    if (!pageAvailable()) return false;
     const char* page = EMSCRIPTEN_EVENT_TARGET_WINDOW;
     bool ok = emscripten_set_keydown_callback(page, nullptr, true, onKey) == EMSCRIPTEN_RESULT_SUCCESS;
     ok = ok && emscripten_set_keyup_callback(page, nullptr, true, onKey) == EMSCRIPTEN_RESULT_SUCCESS;

@@ -6,6 +6,9 @@
 // The page's canvas, which the main window draws into.
 constexpr const char* kCanvasSelector = "#canvas";
 
+// False outside a browser (node), where there is no page, canvas or event.
+bool pageAvailable();
+
 // The last pointer position seen, relative to the canvas's top-left; false
 // before the pointer has moved over the page.
 bool lastPointerPosition(int* x, int* y);

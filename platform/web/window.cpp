@@ -1,5 +1,6 @@
 #include "platform/window.h"
 
+#include <emscripten/emscripten.h>
 #include <emscripten/html5.h>
 
 #include <string>
@@ -37,7 +38,9 @@ void useOffscreenVideo(int width, int height) {
 
 bool offscreenVideo() { return video().offscreen; }
 
-bool startVideo() { return true; }
+bool pageAvailable() { return EM_ASM_INT({ return typeof document != "undefined"; }) != 0; }
+
+bool startVideo() { return pageAvailable(); }
 
 bool desktopWorkArea(PlatformRect* area) {
     VideoState& state = video();
@@ -51,7 +54,7 @@ bool desktopWorkArea(PlatformRect* area) {
 PlatformWindow* createPlatformWindow(const char* title, const PlatformRect& client) {
     VideoState& state = video();
     const int width = client.right - client.left, height = client.bottom - client.top;
-    if (state.created || width <= 0 || height <= 0) return nullptr;
+    if (state.created || width <= 0 || height <= 0 || !startVideo()) return nullptr;
     // The drawing buffer takes the work area's size (offscreen mode may ask
     // for another size than the page gave).
     if (emscripten_set_canvas_element_size(kCanvasSelector, width, height) != EMSCRIPTEN_RESULT_SUCCESS) return nullptr;
