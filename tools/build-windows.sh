@@ -16,37 +16,15 @@ jobs=$(nproc)
 
 # Debian packages: the cross compiler, zlib for it, Wine to run the results,
 # dpkg-source to unpack source packages, zip for the package.
-packages=(g++-mingw-w64-x86-64 libz-mingw-w64-dev wine64 wine dpkg-dev zip libgtest-dev cmake xvfb xdotool)
-missing=()
-for p in "${packages[@]}"; do
-    dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
-done
-if [ ${#missing[@]} -gt 0 ]; then
-    echo "Installing: ${missing[*]}"
-    sudo_cmd=()
-    [ "$(id -u)" -ne 0 ] && sudo_cmd=(sudo)
-    "${sudo_cmd[@]}" apt-get update -qq
-    DEBIAN_FRONTEND=noninteractive "${sudo_cmd[@]}" apt-get install -y -qq --no-install-recommends "${missing[@]}"
-fi
+source tools/debian-sources.sh
+install_missing_packages g++-mingw-w64-x86-64 libz-mingw-w64-dev wine64 wine dpkg-dev zip libgtest-dev cmake xvfb xdotool
 
 # Bump when the dependency build changes, so that the kept build is redone.
 deps_version="4 libpng1.6 freetype glew meshoptimizer googletest"
 if [ "$(cat "$deps/.complete" 2>/dev/null)" != "$deps_version" ]; then
     echo "Building the Windows dependencies (once)..."
-    rm -rf "$deps" "$out/deps-src"
-    mkdir -p "$out/apt/lists/partial" "$out/apt/cache/archives/partial" "$out/apt/sources.list.d" "$out/deps-src"
-    # Debian's own source packages, from the release this machine runs.
-    codename=$(. /etc/os-release && echo "${VERSION_CODENAME:-bookworm}")
-    echo "deb-src [signed-by=/usr/share/keyrings/debian-archive-keyring.gpg] http://deb.debian.org/debian $codename main" \
-        > "$out/apt/sources.list"
-    apt_options=(-o "Dir::Etc::SourceList=$out/apt/sources.list" -o "Dir::Etc::SourceParts=$out/apt/sources.list.d"
-                 -o "Dir::State::Lists=$out/apt/lists" -o "Dir::Cache=$out/apt/cache" -o "APT::Sandbox::User=root")
-    apt-get "${apt_options[@]}" update -qq
-    (cd "$out/deps-src" && apt-get "${apt_options[@]}" source --download-only libpng1.6 freetype glew meshoptimizer > /dev/null)
-    for dsc in "$out"/deps-src/*.dsc; do
-        (cd "$out/deps-src" && dpkg-source --no-check -x "$(basename "$dsc")" > /dev/null)
-    done
-    src() { find "$out/deps-src" -maxdepth 1 -type d -name "$1-*" | head -n 1; }
+    rm -rf "$deps"
+    fetch_debian_sources "$out" libpng1.6 freetype glew meshoptimizer
 
     cmake_dep() {  # name, source folder, options...
         local name=$1 source=$2
@@ -56,11 +34,11 @@ if [ "$(cat "$deps/.complete" 2>/dev/null)" != "$deps_version" ]; then
         cmake --build "$out/deps-build/$name" -j "$jobs" > /dev/null
         cmake --install "$out/deps-build/$name" > /dev/null
     }
-    cmake_dep libpng "$(src libpng1.6)" -DPNG_SHARED=OFF -DPNG_STATIC=ON -DPNG_TESTS=OFF -DPNG_EXECUTABLES=OFF
-    cmake_dep freetype "$(src freetype)" -DFT_REQUIRE_ZLIB=ON -DFT_DISABLE_BZIP2=ON -DFT_DISABLE_PNG=ON \
+    cmake_dep libpng "$(debian_source libpng1.6)" -DPNG_SHARED=OFF -DPNG_STATIC=ON -DPNG_TESTS=OFF -DPNG_EXECUTABLES=OFF
+    cmake_dep freetype "$(debian_source freetype)" -DFT_REQUIRE_ZLIB=ON -DFT_DISABLE_BZIP2=ON -DFT_DISABLE_PNG=ON \
         -DFT_DISABLE_HARFBUZZ=ON -DFT_DISABLE_BROTLI=ON
-    cmake_dep glew "$root/tools/windows/glew" -DGLEW_SOURCE_DIR="$(src glew)"
-    cmake_dep meshoptimizer "$(src meshoptimizer)" -DMESHOPT_BUILD_SHARED_LIBS=OFF
+    cmake_dep glew "$root/tools/windows/glew" -DGLEW_SOURCE_DIR="$(debian_source glew)"
+    cmake_dep meshoptimizer "$(debian_source meshoptimizer)" -DMESHOPT_BUILD_SHARED_LIBS=OFF
     cmake_dep googletest /usr/src/googletest -DBUILD_GMOCK=OFF -DINSTALL_GTEST=ON
     echo "$deps_version" > "$deps/.complete"
 fi

@@ -2,12 +2,17 @@
 # Sets up, builds and starts the demo. Without a display, runs the demo
 # offscreen instead and writes a sheet with one frame from the middle of each
 # of its nine acts. With --windows, starts build-windows/bin/demo.exe (from
-# tools/build-windows.sh) under Wine instead.
+# tools/build-windows.sh) under Wine instead; with --web, builds the web
+# version (tools/build-web.sh) and serves it on 127.0.0.1 at a free port.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 if [ "${1:-}" = "--windows" ]; then
     [ -x build-windows/bin/demo.exe ] || tools/build-windows.sh
     exec tools/windows/wine-run.sh build-windows/bin/demo.exe
+fi
+if [ "${1:-}" = "--web" ]; then
+    tools/build-web.sh
+    exec python3 tools/serve_web.py build-web/bin
 fi
 tools/setup.sh
 tools/build.sh

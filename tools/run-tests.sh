@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Sets up, builds and runs the whole test suite through CTest, with the
-# Windows build (mingw-w64, build-windows/) and its suites under Wine; then
+# Windows build (mingw-w64, build-windows/) and its suites under Wine, the
+# web build (emscripten, build-web/) checked under node and headless Chromium; then
 # the same suite built with AddressSanitizer and UndefinedBehaviorSanitizer
 # (clang, build-asan/), and each fuzz harness for a minute (FUZZ_SECONDS
 # overrides; 0 skips the fuzzing).
@@ -10,6 +11,7 @@ export WARNINGS_AS_ERRORS=ON  # a warning fails the test command's builds
 tools/setup.sh
 tools/build.sh
 tools/build-windows.sh
+tools/build-web.sh
 ctest --test-dir build --output-on-failure -j "$(nproc)"
 tools/test-windows.sh
 tools/sanitize-tests.sh

@@ -16,6 +16,7 @@
 #include <thread>
 
 #include "tests/e2e/capture_run.h"
+#include "tests/e2e/world_compare.h"
 #include "tests/e2e/x_session.h"
 #include "tests/support/scratch_dir.h"
 
@@ -28,38 +29,20 @@ bool windowsBuildMissing() {
     return !std::filesystem::exists(kWindowsBin + "demo.exe") || !haveCommand("wine");
 }
 
-// Windows programs end their text lines with "\r\n".
-std::string withoutCarriageReturns(std::string text) {
-    text.erase(std::remove(text.begin(), text.end(), '\r'), text.end());
-    return text;
-}
-
-// Runs a shell command from the current folder; its standard output.
-std::string outputOf(const std::string& command, int* exitCode = nullptr) {
-    std::string output;
-    if (FILE* pipe = popen(command.c_str(), "r")) {
-        char buffer[4096];
-        size_t read;
-        while ((read = std::fread(buffer, 1, sizeof buffer, pipe)) > 0) output.append(buffer, read);
-        const int status = pclose(pipe);
-        if (exitCode) *exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    }
-    return withoutCarriageReturns(output);
-}
-
 // Waits until every program in the Wine prefix has ended and its server
 // with them. The first program of a session starts Wine's desktop process,
 // and every later one shares that process's display (or its lack of one):
 // runs with and without a display must not overlap.
 void waitForWineToEnd() {
-    outputOf("WINEPREFIX='" SOURCE_DIR "/build-windows/wine' wineserver --wait 2>/dev/null");
+    commandOutput("WINEPREFIX='" SOURCE_DIR "/build-windows/wine' wineserver --wait 2>/dev/null");
 }
 
 // "key=value" lines of win32-probe.
 std::map<std::string, std::string> probe(const XvfbServer& server, const std::string& arguments) {
     std::map<std::string, std::string> fields;
-    std::istringstream lines(
-        withoutCarriageReturns(server.run(kWine + " " + kWindowsBin + "win32-probe.exe " + arguments)));
+    std::string text = server.run(kWine + " " + kWindowsBin + "win32-probe.exe " + arguments);
+    text.erase(std::remove(text.begin(), text.end(), '\r'), text.end());  // Windows line ends
+    std::istringstream lines(text);
     std::string line;
     while (std::getline(lines, line)) {
         const size_t equals = line.find('=');
@@ -77,62 +60,6 @@ std::vector<int> numbers(const std::string& text) {
     return values;
 }
 
-// Compares two JSON texts token by token: the text between numbers must be
-// equal, integers (counts, indices) equal, other numbers within
-// `relative` of each other. The first difference, or empty.
-std::string jsonDifference(const std::string& a, const std::string& b, double relative, double* worst) {
-    size_t i = 0, j = 0;
-    auto isNumberStart = [](const std::string& s, size_t at) {
-        return std::isdigit(static_cast<unsigned char>(s[at])) || (s[at] == '-' && at + 1 < s.size());
-    };
-    while (i < a.size() && j < b.size()) {
-        if (isNumberStart(a, i) && isNumberStart(b, j)) {
-            char* endA = nullptr;
-            char* endB = nullptr;
-            const double x = std::strtod(a.c_str() + i, &endA), y = std::strtod(b.c_str() + j, &endB);
-            const std::string textA = a.substr(i, static_cast<size_t>(endA - (a.c_str() + i)));
-            const std::string textB = b.substr(j, static_cast<size_t>(endB - (b.c_str() + j)));
-            const bool integers = textA.find_first_of(".eE") == std::string::npos &&
-                                  textB.find_first_of(".eE") == std::string::npos;
-            const double scale = std::fmax(std::fabs(x), std::fabs(y));
-            const double difference = scale > 0.0 ? std::fabs(x - y) / scale : 0.0;
-            *worst = std::fmax(*worst, difference);
-            if (integers ? textA != textB : difference > relative)
-                return "at byte " + std::to_string(i) + ": " + textA + " against " + textB;
-            i = static_cast<size_t>(endA - a.c_str());
-            j = static_cast<size_t>(endB - b.c_str());
-        } else if (a[i++] != b[j++]) {
-            return "the texts part at byte " + std::to_string(i - 1);
-        }
-    }
-    return i == a.size() && j == b.size() ? "" : "one text is longer";
-}
-
-// The scattering pass prints the same world on Windows as on Linux: the same
-// counts and template indices, floats within 2e-5 of each other.
-void expectWorldMatchesLinux() {
-    ScratchDir scratch;
-    std::string raw(255 * 255, '\0');
-    for (size_t i = 0; i < raw.size(); ++i) raw[i] = static_cast<char>((i * 37 + i / 255 * 11) % 256);
-    scratch.write("a.raw", raw);
-    for (const char* settings : {"", "--water-level 50", "--height-scale 55", "--use-raw --heights"}) {
-        SCOPED_TRACE(settings);
-        int linuxExit = -1, windowsExit = -1;
-        const std::string inScratch = "cd '" + scratch.path() + "' && ";
-        const std::string linuxWorld = outputOf(inScratch + BIN_DIR "/demo-tool world " + settings, &linuxExit);
-        const std::string windows = outputOf(
-            inScratch + "DISPLAY= " + kWine + " " + kWindowsBin + "demo-tool.exe world " + settings + " 2>/dev/null",
-            &windowsExit);
-        ASSERT_EQ(linuxExit, 0);
-        ASSERT_EQ(windowsExit, 0);
-        ASSERT_GT(linuxWorld.size(), 1000u);
-        double worst = 0.0;
-        EXPECT_EQ(jsonDifference(windows, linuxWorld, 2e-5, &worst), "");
-        std::printf("world %s: largest relative difference %g, texts %s\n", settings, worst,
-                    windows == linuxWorld ? "equal" : "differ");
-    }
-}
-
 }  // namespace
 
 // One walk through what a Windows user sees: the world demo-tool.exe prints,
@@ -148,7 +75,7 @@ TEST(WindowsBuild, DemoUnderWineBehavesAsOnLinux) {
     XvfbServer server(width, height);
     ASSERT_TRUE(server.running()) << "Xvfb did not start";
     waitForWineToEnd();
-    expectWorldMatchesLinux();
+    expectWorldMatchesLinux("DISPLAY= " + kWine + " " + kWindowsBin + "demo-tool.exe");
     waitForWineToEnd();
 
     ScratchDir scratch;
@@ -215,7 +142,7 @@ TEST(WindowsBuild, DemoUnderWineBehavesAsOnLinux) {
     server.run(kWine + " " + kWindowsBin + "demo-tool.exe" + arguments + scratch.file("windows") +
                " > /dev/null; echo $? > " + scratch.file("exit.txt"));
     EXPECT_EQ(readFile(scratch.file("exit.txt")), "0\n");
-    outputOf(BIN_DIR "/demo-tool" + arguments + scratch.file("linux") + " 2>/dev/null", &exitCode);
+    commandOutput(BIN_DIR "/demo-tool" + arguments + scratch.file("linux") + " 2>/dev/null", &exitCode);
     ASSERT_EQ(exitCode, 0);
     const Picture windows = readPicture(scratch.file("windows/frame-00002.png"));
     const Picture linuxFrame = readPicture(scratch.file("linux/frame-00002.png"));

@@ -1,0 +1,167 @@
+#include "platform/messages.h"
+
+#include <emscripten/html5.h>
+
+#include <deque>
+
+#include "platform/web/web_layer.h"
+#include "platform/window.h"
+
+namespace {
+struct MessageQueue {
+    WindowProcedure procedure = nullptr;
+    std::deque<PlatformMessage> posted;  // posted messages and browser events, in arrival order
+    bool pointerSeen = false;
+    int pointerX = 0, pointerY = 0;
+};
+
+MessageQueue& queue() {
+    static MessageQueue state;
+    return state;
+}
+
+intptr_t packPoint(long x, long y) {
+    return static_cast<intptr_t>((static_cast<uint32_t>(static_cast<uint16_t>(y)) << 16) |
+                                 static_cast<uint16_t>(x));
+}
+
+void queueMessage(uint32_t message, uintptr_t wParam, intptr_t lParam) {
+    PlatformWindow* window = firstPlatformWindow();
+    if (!window) return;  // nothing to receive it before the window exists
+    PlatformMessage m;
+    m.window = window;
+    m.message = message;
+    m.wParam = wParam;
+    m.lParam = lParam;
+    queue().posted.push_back(m);
+}
+
+// Browser events arrive between frames; they wait in the queue for the
+// next pump, as Windows messages do. Keys the engine knows are kept from
+// the page (no scrolling on Space or the arrows); others keep their
+// browser meaning.
+EM_BOOL onKey(int eventType, const EmscriptenKeyboardEvent* event, void*) {
+    const uint32_t virtualKey = virtualKeyFromBrowser(static_cast<uint32_t>(event->keyCode));
+    if (virtualKey == 0) return false;
+    const bool down = eventType == EMSCRIPTEN_EVENT_KEYDOWN;
+    // Repeat count 1; bit 30 set when the key was already down (OS repeat).
+    queueMessage(down ? WM_KEYDOWN : WM_KEYUP, virtualKey, 1 | (event->repeat ? (1 << 30) : 0));
+    return true;
+}
+
+EM_BOOL onMouseButton(int eventType, const EmscriptenMouseEvent* event, void*) {
+    const bool down = eventType == EMSCRIPTEN_EVENT_MOUSEDOWN;
+    uint32_t message = 0;
+    switch (event->button) {
+    case 0: message = down ? WM_LBUTTONDOWN : WM_LBUTTONUP; break;
+    case 1: message = down ? WM_MBUTTONDOWN : WM_MBUTTONUP; break;
+    case 2: message = down ? WM_RBUTTONDOWN : WM_RBUTTONUP; break;
+    default: return false;
+    }
+    queueMessage(message, 0, packPoint(event->targetX, event->targetY));
+    return false;
+}
+
+// The canvas lies at the page's top-left, so page coordinates are canvas
+// coordinates; the pointer reads outside the canvas too.
+EM_BOOL onMouseMove(int, const EmscriptenMouseEvent* event, void*) {
+    MessageQueue& state = queue();
+    state.pointerSeen = true;
+    state.pointerX = static_cast<int>(event->clientX);
+    state.pointerY = static_cast<int>(event->clientY);
+    return false;
+}
+
+EM_BOOL onWheel(int, const EmscriptenWheelEvent* event, void*) {
+    if (event->deltaY == 0.0) return false;  // horizontal scrolling
+    // The page scrolls up (negative deltaY) when the wheel turns forward.
+    const int delta = event->deltaY < 0.0 ? kWheelDelta : -kWheelDelta;
+    queueMessage(WM_MOUSEWHEEL, static_cast<uintptr_t>(static_cast<uint16_t>(static_cast<int16_t>(delta))) << 16, 0);
+    return true;
+}
+}  // namespace
+
+bool registerWindowProcedure(WindowProcedure procedure) {
+    if (!pageAvailable()) return false;
+    const char* page = EMSCRIPTEN_EVENT_TARGET_WINDOW;
+    bool ok = emscripten_set_keydown_callback(page, nullptr, true, onKey) == EMSCRIPTEN_RESULT_SUCCESS;
+    ok = ok && emscripten_set_keyup_callback(page, nullptr, true, onKey) == EMSCRIPTEN_RESULT_SUCCESS;
+    ok = ok && emscripten_set_mousemove_callback(page, nullptr, true, onMouseMove) == EMSCRIPTEN_RESULT_SUCCESS;
+    // Buttons as on Windows: pressed on the canvas, released anywhere.
+    ok = ok && emscripten_set_mousedown_callback(kCanvasSelector, nullptr, true, onMouseButton) ==
+                   EMSCRIPTEN_RESULT_SUCCESS;
+    ok = ok && emscripten_set_mouseup_callback(page, nullptr, true, onMouseButton) == EMSCRIPTEN_RESULT_SUCCESS;
+    ok = ok && emscripten_set_wheel_callback(kCanvasSelector, nullptr, true, onWheel) == EMSCRIPTEN_RESULT_SUCCESS;
+    if (!ok) return false;
+    queue().procedure = procedure;
+    return true;
+}
+
+bool peekMessage(PlatformMessage* message) {
+    MessageQueue& state = queue();
+    if (state.posted.empty()) return false;
+    *message = state.posted.front();
+    state.posted.pop_front();
+    return true;
+}
+
+intptr_t dispatchMessage(const PlatformMessage& message) {
+    if (!message.window) return 0;
+    return sendMessage(message.window, message.message, message.wParam, message.lParam);
+}
+
+intptr_t sendMessage(PlatformWindow* window, uint32_t message, uintptr_t wParam, intptr_t lParam) {
+    WindowProcedure procedure = queue().procedure;
+    if (procedure) return procedure(window, message, wParam, lParam);
+    return defaultWindowProcedure(window, message, wParam, lParam);
+}
+
+void postMessage(const PlatformMessage& message) { queue().posted.push_back(message); }
+
+void postQuitMessage(int exitCode) {
+    PlatformMessage message;
+    message.message = WM_QUIT;
+    message.wParam = static_cast<uintptr_t>(exitCode);
+    postMessage(message);
+}
+
+void postKeyMessage(uint32_t virtualKey, bool down) {
+    PlatformMessage message;
+    message.window = firstPlatformWindow();
+    message.message = down ? WM_KEYDOWN : WM_KEYUP;
+    message.wParam = virtualKey;
+    message.lParam = 1;
+    postMessage(message);
+}
+
+intptr_t defaultWindowProcedure(PlatformWindow* window, uint32_t message, uintptr_t, intptr_t) {
+    if (message == WM_CLOSE) destroyPlatformWindow(window);
+    return 0;
+}
+
+bool lastPointerPosition(int* x, int* y) {
+    const MessageQueue& state = queue();
+    if (!state.pointerSeen) return false;
+    *x = state.pointerX;
+    *y = state.pointerY;
+    return true;
+}
+
+uint32_t virtualKeyFromBrowser(uint32_t keyCode) {
+    // A browser's keyCode is the Windows virtual key for every key the
+    // engine maps, and like WM_KEYDOWN it reports either Shift or Control
+    // by the shared code.
+    if ((keyCode >= '0' && keyCode <= '9') || (keyCode >= 'A' && keyCode <= 'Z')) return keyCode;
+    switch (keyCode) {
+    case VK_RETURN:
+    case VK_ESCAPE:
+    case VK_SPACE:
+    case VK_CONTROL:
+    case VK_LEFT:
+    case VK_UP:
+    case VK_RIGHT:
+    case VK_DOWN:
+    case VK_SHIFT: return keyCode;
+    default: return 0;
+    }
+}

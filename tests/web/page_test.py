@@ -1,0 +1,220 @@
+#!/usr/bin/env python3
+"""The web build's page in headless Chromium, driven as a viewer would.
+
+Serves build-web/bin on 127.0.0.1 (a free port) and talks to
+chromium-headless-shell over the DevTools protocol on a pipe. First the
+page without ?autostart: it waits on its start screen until a key is
+pressed, which starts the timeline and the soundtrack. Then ?size=WxH&autostart: the timeline step grows at the pace of
+the browser's frames, a screenshot is taken, Escape ends the demo (the step
+stops, the page says so). Prints one JSON object with what it measured and
+the console's errors; exits 1 when a check fails, 77 when Chromium is
+missing.
+"""
+import argparse
+import base64
+import json
+import os
+import shutil
+import subprocess
+import sys
+import tempfile
+import time
+
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.dirname(os.path.dirname(os.path.abspath(__file__)))), "tools"))
+from serve_web import serve  # noqa: E402
+
+BROWSERS = ("chromium-headless-shell", "chromium")
+
+
+class DevTools:
+    """The DevTools protocol over --remote-debugging-pipe: JSON messages ended
+    by a zero byte, commands on the browser's fd 3, answers and events on fd 4."""
+
+    def __init__(self, browser, profile):
+        to_browser_read, self.to_browser = os.pipe()
+        self.from_browser, from_browser_write = os.pipe()
+        command = [browser, "--headless", "--remote-debugging-pipe", "--no-sandbox", "--enable-unsafe-swiftshader",
+                   "--no-first-run", "--user-data-dir=" + profile, "about:blank"]
+
+        def give_pipes():  # in the child: fds 3 and 4 as Chromium expects them
+            read_end, write_end = os.dup(to_browser_read), os.dup(from_browser_write)  # neither at 3 or 4 twice
+            os.dup2(read_end, 3)
+            os.dup2(write_end, 4)
+
+        self.process = subprocess.Popen(command, preexec_fn=give_pipes, stdout=subprocess.DEVNULL,
+                                        stderr=subprocess.DEVNULL, close_fds=False)
+        os.close(to_browser_read)
+        os.close(from_browser_write)
+        self.buffer = b""
+        self.next_id = 0
+        self.events = []
+        self.session = None
+
+    def _receive(self):
+        while b"\0" not in self.buffer:
+            chunk = os.read(self.from_browser, 65536)
+            if not chunk:
+                raise RuntimeError("the browser closed the DevTools pipe")
+            self.buffer += chunk
+        message, self.buffer = self.buffer.split(b"\0", 1)
+        return json.loads(message)
+
+    def call(self, method, session=True, **params):
+        self.next_id += 1
+        message = {"id": self.next_id, "method": method, "params": params}
+        if session and self.session:
+            message["sessionId"] = self.session
+        os.write(self.to_browser, json.dumps(message).encode() + b"\0")
+        while True:
+            reply = self._receive()
+            if reply.get("id") == self.next_id:
+                if "error" in reply:
+                    raise RuntimeError(f"{method}: {reply['error']}")
+                return reply.get("result", {})
+            self.events.append(reply)
+
+    def attach_to_page(self):
+        targets = self.call("Target.getTargets", session=False)["targetInfos"]
+        page = next(t for t in targets if t["type"] == "page")
+        self.session = self.call("Target.attachToTarget", session=False, targetId=page["targetId"],
+                                 flatten=True)["sessionId"]
+
+    def evaluate(self, expression):
+        result = self.call("Runtime.evaluate", expression=expression, returnByValue=True)
+        if "exceptionDetails" in result:
+            raise RuntimeError(f"{expression}: {result['exceptionDetails'].get('text')}")
+        return result["result"].get("value")
+
+    def key(self, name, virtual_key):
+        for kind in ("keyDown", "keyUp"):
+            self.call("Input.dispatchKeyEvent", type=kind, key=name, code=name, windowsVirtualKeyCode=virtual_key,
+                      nativeVirtualKeyCode=virtual_key)
+
+    def console_lines(self):
+        """Console messages, exceptions and browser log entries seen so far."""
+        lines = []
+        for event in self.events:
+            method, params = event.get("method"), event.get("params", {})
+            if method == "Runtime.consoleAPICalled":
+                text = " ".join(str(a.get("value", a.get("description", ""))) for a in params.get("args", []))
+                lines.append(f"{params.get('type')}: {text}")
+            elif method == "Runtime.exceptionThrown":
+                details = params.get("exceptionDetails", {})
+                lines.append("exception: " + details.get("exception", {}).get("description", details.get("text", "")))
+            elif method == "Log.entryAdded":
+                entry = params.get("entry", {})
+                lines.append(f"{entry.get('level')}: {entry.get('text')}")
+        return lines
+
+    def close(self):
+        try:
+            self.call("Browser.close", session=False)
+        except (RuntimeError, OSError):
+            pass
+        try:
+            self.process.wait(timeout=10)
+        except subprocess.TimeoutExpired:
+            self.process.kill()
+            self.process.wait()
+
+
+def wait_for(predicate, seconds, step=0.05):
+    """Polls `predicate` until it returns a true value or time runs out."""
+    deadline = time.monotonic() + seconds
+    while True:
+        value = predicate()
+        if value or time.monotonic() > deadline:
+            return value
+        time.sleep(step)
+
+
+def main():
+    parser = argparse.ArgumentParser(description=__doc__.splitlines()[0])
+    root = os.path.dirname(os.path.dirname(os.path.dirname(os.path.abspath(__file__))))
+    parser.add_argument("--bin", default=os.path.join(root, "build-web", "bin"), help="the folder to serve")
+    parser.add_argument("--out", default=".", help="where the screenshot goes")
+    parser.add_argument("--size", default="480x270", help="canvas size WxH")
+    parser.add_argument("--seconds", type=float, default=3.0, help="the least time to count steps over")
+    args = parser.parse_args()
+
+    browser = next((shutil.which(b) for b in BROWSERS if shutil.which(b)), None)
+    if not browser:
+        print("no headless Chromium (chromium-headless-shell) is installed", file=sys.stderr)
+        return 77
+    if not os.path.isfile(os.path.join(args.bin, "demo.html")):
+        print(f"no demo.html in {args.bin}: run tools/build-web.sh", file=sys.stderr)
+        return 1
+
+    server = serve(args.bin)
+    base = f"http://127.0.0.1:{server.server_address[1]}/demo.html"
+    failures = []
+    report = {}
+
+    def check(condition, text):
+        if not condition:
+            failures.append(text)
+        return condition
+
+    with tempfile.TemporaryDirectory() as profile:
+        tools = DevTools(browser, profile)
+        try:
+            tools.attach_to_page()
+            for domain in ("Runtime", "Log", "Page"):
+                tools.call(domain + ".enable")
+            loaded = lambda: tools.evaluate("typeof Module == 'object' && Module.ready === true")
+
+            # Without ?autostart the page waits for a gesture.
+            tools.call("Page.navigate", url=f"{base}?size={args.size}")
+            started_at = time.monotonic()
+            if check(wait_for(loaded, 60), "the page did not finish loading"):
+                report["loadSeconds"] = round(time.monotonic() - started_at, 2)
+                time.sleep(0.5)
+                check(tools.evaluate("Module.demoStep()") == 0, "the demo ran before a key was pressed")
+                message = tools.evaluate("document.getElementById('message').textContent")
+                check("press a key" in message, f"no start screen: {message!r}")
+                tools.key("Enter", 13)
+                check(wait_for(lambda: tools.evaluate("Module.demoStep()") > 0, 30), "a key did not start the demo")
+                # The key was the gesture that lets the soundtrack play: it is decoded and looping.
+                playing = "Module.audioContext.state == 'running' && !!Module.soundSource && Module.soundSource.loop"
+                check(wait_for(lambda: tools.evaluate(playing), 20), "no soundtrack after the key")
+
+            # ?autostart: runs at once; Escape ends it.
+            tools.call("Page.navigate", url=f"{base}?size={args.size}&autostart")
+            if check(wait_for(loaded, 60), "the page did not load with ?autostart") and check(
+                    wait_for(lambda: tools.evaluate("Module.demoStep()") > 0, 60), "the timeline did not start"):
+                # A few steps and at least `seconds` of time: a software-rendered frame may take long.
+                step = lambda: tools.evaluate("Module.demoStep()")
+                first, start = step(), time.monotonic()
+                check(wait_for(lambda: step() >= first + 3, 60), "the timeline step does not grow")
+                time.sleep(max(0.0, args.seconds - (time.monotonic() - start)))
+                last, seconds = step(), time.monotonic() - start
+                report["stepsPerSecond"] = round((last - first) / seconds, 1)
+                canvas = tools.evaluate("[canvas.width, canvas.height].join('x')")
+                check(canvas == args.size, f"the canvas is {canvas}, not {args.size}")
+
+                shot = tools.call("Page.captureScreenshot", format="png")
+                path = os.path.join(args.out, "web-page.png")
+                with open(path, "wb") as f:
+                    f.write(base64.b64decode(shot["data"]))
+                report["screenshot"] = path
+
+                tools.key("Escape", 27)
+                if check(wait_for(lambda: tools.evaluate("Module.demoEnded === true"), 5), "Escape did not end it"):
+                    ended_at = step()
+                    time.sleep(0.5)
+                    check(step() == ended_at, "the step goes on after Escape")
+                    message = tools.evaluate("document.getElementById('message').textContent")
+                    check("ended" in message, f"the page does not say the demo ended: {message!r}")
+                    check(tools.evaluate("!Module.soundSource"), "the sound plays on after Escape")
+        finally:
+            report["console"] = sorted(set(tools.console_lines()))
+            tools.close()
+            server.shutdown()
+
+    report["failures"] = failures
+    print(json.dumps(report, indent=1))
+    return 1 if failures else 0
+
+
+if __name__ == "__main__":
+    sys.exit(main())
