@@ -3,16 +3,15 @@
 #include <chrono>
 
 #include "app/engine.h"
-#include "app/main_loop.h"
 #include "platform/sound.h"
 #include "platform/window.h"
 #include "render/frame_readback.h"
 
-bool startHeadless(int width, int height) {
+bool startHeadless(int width, int height, const MainLoopCallbacks& callbacks) {
     useOffscreenVideo(width, height);
     setSoundEnabled(false);
     int exitCode = 0;
-    if (!startUp(&exitCode)) return false;
+    if (!startUp(callbacks, &exitCode)) return false;
     // Nothing is presented: the frame stays in the back buffer, where it can
     // be read back.
     engine()->swapEnabled = false;

@@ -7,8 +7,10 @@
 
 #include <vector>
 
+#include "app/main_loop.h"
+
 // False when start-up failed or a quit came first; the tools then report it.
-bool startHeadless(int width, int height);
+bool startHeadless(int width, int height, const MainLoopCallbacks& callbacks);
 
 struct HeadlessIteration {
     bool ran = false;   // false: Escape went down and nothing was updated or drawn

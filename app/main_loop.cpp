@@ -8,7 +8,6 @@
 #include "app/messages.h"
 #include "app/step_pacer.h"
 #include "app/window.h"
-#include "demo/demo.h"
 #include "platform/counter.h"
 #include "render/gl_state_cache.h"
 #include "render/render_frame.h"
@@ -38,7 +37,12 @@ void inputStartup() {
     setCursorVisibleFlag(true);
 }
 
-bool startUp(int* exitCode) {
+namespace {
+MainLoopCallbacks g_callbacks;
+}  // namespace
+
+bool startUp(const MainLoopCallbacks& callbacks, int* exitCode) {
+    g_callbacks = callbacks;
     *exitCode = 0;
     if (!engineStartup()) {
         // Nothing can be drawn without a window and context.
@@ -46,7 +50,7 @@ bool startUp(int* exitCode) {
         return false;
     }
     inputStartup();
-    if (!demoStartup()) return false;
+    if (!g_callbacks.startup()) return false;
     showWindow(engine()->windowIndex);
     restartClock();
     startPacing();
@@ -83,7 +87,7 @@ bool runMainLoopSteps(int steps) {
     for (int step = 1; step <= steps; ++step) {
         if (step == 2) forgetPresses(*keyboardState(), *mouseState());
         const bool catchUp = step < steps;
-        demoUpdate(catchUp);
+        g_callbacks.update(catchUp);
         tickUpdateCounter();
         ++frameCounters().updatesDone;
         if (catchUp) skipFrameDrawing();  // what the frame between two steps would leave behind
@@ -117,9 +121,9 @@ bool runPacedIteration() {
     return runMainLoopSteps(steps);
 }
 
-int runDemo() {
+int runDemo(const MainLoopCallbacks& callbacks) {
     int exitCode = 0;
-    if (!startUp(&exitCode)) return exitCode;
+    if (!startUp(callbacks, &exitCode)) return exitCode;
     while (runPacedIteration()) {
     }
     return 0;

@@ -1,12 +1,18 @@
-// Start-up and the main loop. The demo executable runs runDemo(), paced by
-// real time; a headless tool runs the same start-up and one step per frame:
-//
-//     useOffscreenVideo(width, height);  // platform/window.h
-//     setSoundEnabled(false);            // platform/sound.h
-//     int exitCode = 0;
-//     if (!startUp(&exitCode)) return exitCode;
-//     while (runMainLoopIteration()) { ... }
+// Start-up and the main loop. The loop knows the program it runs only
+// through two callbacks, its start-up and its update of one step (as
+// sokol_app's init_cb and frame_cb). The demo executable runs
+// runDemo(demoCallbacks()), paced by real time; a headless tool starts through
+// app/headless.h and runs one step per frame.
 #pragma once
+
+// What the main loop runs.
+struct MainLoopCallbacks {
+    // After the engine's start-up; false declines to run (the process ends with 0).
+    bool (*startup)() = nullptr;
+    // One 1/60-second step. catchUp: another step follows before the next
+    // drawn frame, so work that only a drawn frame shows may be skipped.
+    void (*update)(bool catchUp) = nullptr;
+};
 
 // Engine start-up: window class and priority, engine stopwatch, the Engine
 // record with the main window and its GL context, the input records and the
@@ -14,11 +20,11 @@
 bool engineStartup();
 // quitRequested false, the input stopwatch started, cursor flag visible.
 void inputStartup();
-// Engine and input start-up, the demo's start-up, then shows the window and
+// Engine and input start-up, the program's start-up, then shows the window and
 // starts the pacing. True when the loop should run; otherwise *exitCode is
 // what the process returns (0 when the demo declined or a quit came first, 1
 // without a window).
-bool startUp(int* exitCode);
+bool startUp(const MainLoopCallbacks& callbacks, int* exitCode);
 // One frame: input, messages, `steps` update steps, clear, render, swap,
 // counters. Every step but the last is a catch-up step, which skips the work
 // only a drawn frame shows; a key pressed in this frame reaches the first
@@ -49,4 +55,4 @@ const IterationTimes& lastIterationTimes();
 // run the timeline quickly up to the frames it looks at.
 void setMainLoopDrawing(bool drawing);
 // startUp and the paced loop; the process's exit code.
-int runDemo();
+int runDemo(const MainLoopCallbacks& callbacks);

@@ -5,6 +5,7 @@
 #include <emscripten/emscripten.h>
 
 #include "app/main_loop.h"
+#include "demo/demo.h"
 #include "platform/sound.h"
 #include "render/renderer.h"
 
@@ -26,7 +27,7 @@ extern "C" EMSCRIPTEN_KEEPALIVE int demoStep() { return frameCounters().updatesD
 
 int main() {
     int exitCode = 0;
-    if (!startUp(&exitCode)) {
+    if (!startUp(demoCallbacks(), &exitCode)) {
         endDemo();
         return exitCode;
     }

@@ -3,6 +3,7 @@
 #include <GL/glew.h>
 
 #include "app/headless.h"
+#include "demo/demo.h"
 
 // The link replaces every glDrawElements of the engine with this counter
 // (-Wl,--wrap=glDrawElements), and glMultiDrawElements, reached through
@@ -22,7 +23,7 @@ static void GLAPIENTRY countMultiDrawElements(GLenum mode, const GLsizei* counts
 
 bool startBenchDemo() {
     static const bool started = [] {
-        if (!startHeadless(64, 64)) return false;
+        if (!startHeadless(64, 64, demoCallbacks())) return false;
         g_realMultiDrawElements = __glewMultiDrawElements;
         __glewMultiDrawElements = countMultiDrawElements;
         return true;

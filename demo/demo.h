@@ -2,11 +2,15 @@
 // and the per-frame update with the timeline of nine acts.
 #pragma once
 
+#include "app/main_loop.h"
+
 bool demoStartup();
 // One 1/60-second step. A catch-up step is followed by another before the
 // next frame is drawn: it skips the work only that frame would show (the
 // landscape rebuilds and uploads, the submission of the instances).
 void demoUpdate(bool catchUp);
+// Both, as the main loop takes them.
+inline MainLoopCallbacks demoCallbacks() { return {demoStartup, demoUpdate}; }
 
 // Steps of the update, exposed for tests.
 void timelineStep();  // advances the script clock, enters acts, runs their per-frame work

@@ -6,7 +6,8 @@ packages=(cmake g++ make pkg-config libsdl2-dev libglew-dev libpng-dev zlib1g-de
           libgtest-dev libbenchmark-dev libgl1-mesa-dri libegl-mesa0 libegl-dev
           libmeshoptimizer-dev xvfb xdotool x11-apps imagemagick fonts-liberation
           libavcodec-dev libavformat-dev libswscale-dev libswresample-dev libavutil-dev  # demo-tool record (libx264 comes with libavcodec)
-          clang libclang-rt-14-dev llvm)  # sanitizer build, libFuzzer, symbolised reports
+          clang libclang-rt-14-dev llvm  # sanitizer build, libFuzzer, symbolised reports
+          clang-format git)  # tools/check-architecture.sh
 
 missing=()
 for p in "${packages[@]}"; do

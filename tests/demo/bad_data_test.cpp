@@ -14,6 +14,7 @@
 #include <string>
 
 #include "app/headless.h"
+#include "demo/demo.h"
 #include "app/main_loop.h"
 #include "demo/demo_world.h"
 #include "image/image.h"
@@ -87,7 +88,7 @@ int spriteImageWidth(SPRITE3D* sprite) {
     static std::string childFolder = dir;
     std::atexit([] { removeFolderTree(childFolder); });
     if (chdir(dir.c_str()) != 0) std::_Exit(2);
-    if (!startHeadless(64, 48)) {
+    if (!startHeadless(64, 48, demoCallbacks())) {
         std::fprintf(stderr, "start-up failed\n");
         std::_Exit(3);
     }

@@ -7,6 +7,7 @@
 
 #include "app/engine.h"
 #include "app/headless.h"
+#include "demo/demo.h"
 #include "platform/window.h"
 
 namespace {
@@ -22,7 +23,7 @@ extern "C" void __wrap__Z19swapPlatformBuffersP14PlatformWindow(PlatformWindow* 
 }
 
 TEST(Headless, FramesAreDrawnAndReadBackWithoutBeingPresented) {
-    ASSERT_TRUE(startHeadless(64, 64));
+    ASSERT_TRUE(startHeadless(64, 64, demoCallbacks()));
     g_swaps = 0;
     std::vector<unsigned char> rgba;
     for (int i = 0; i < 3; ++i) {

@@ -128,7 +128,7 @@ std::string describeAllocations() {
 bool startDemo() {
     static const bool started = [] {
         resetDemoWorld();
-        return startHeadless(64, 64);
+        return startHeadless(64, 64, demoCallbacks());
     }();
     return started;
 }

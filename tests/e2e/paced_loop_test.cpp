@@ -4,7 +4,6 @@
 // draws for that step.
 #include <gtest/gtest.h>
 
-#include <GL/glew.h>
 
 #include <algorithm>
 #include <string>
@@ -12,12 +11,12 @@
 
 #include "app/clock.h"
 #include "app/input.h"
+#include "app/headless.h"
 #include "app/main_loop.h"
 #include "app/step_pacer.h"
+#include "demo/demo.h"
 #include "demo/demo_world.h"
 #include "platform/messages.h"
-#include "platform/sound.h"
-#include "platform/window.h"
 #include "render/renderer.h"
 #include "tests/app/fake_counter.h"
 #include "tests/e2e/capture_run.h"
@@ -39,13 +38,9 @@ struct Segment {
 
 // The frame just drawn, RGB, top row first, as capture reads and writes it.
 std::vector<unsigned char> readFrameRgb() {
-    std::vector<unsigned char> rgba((size_t)kWidth * kHeight * 4), rgb;
-    glReadBuffer(GL_BACK);
-    glPixelStorei(GL_PACK_ALIGNMENT, 1);
-    glReadPixels(0, 0, kWidth, kHeight, GL_RGBA, GL_UNSIGNED_BYTE, rgba.data());
-    for (int y = kHeight - 1; y >= 0; --y)
-        for (int x = 0; x < kWidth; ++x)
-            for (int c = 0; c < 3; ++c) rgb.push_back(rgba[((size_t)y * kWidth + x) * 4 + c]);
+    std::vector<unsigned char> rgba, rgb;
+    readHeadlessFrame(rgba);
+    for (size_t i = 0; i < rgba.size(); i += 4) rgb.insert(rgb.end(), &rgba[i], &rgba[i + 3]);
     return rgb;
 }
 
@@ -53,11 +48,8 @@ int stepsTaken() { return frameCounters().updatesDone; }
 }  // namespace
 
 TEST(PacedLoop, KeepsSixtyStepsASecondOnAnyDisplayAndDrawsWhatCaptureDraws) {
-    useOffscreenVideo(kWidth, kHeight);
-    setSoundEnabled(false);
     FakeCounter counter(1000 * kFrequency, kFrequency);
-    int exitCode = 0;
-    ASSERT_TRUE(startUp(&exitCode)) << "no offscreen GL context";
+    ASSERT_TRUE(startHeadless(kWidth, kHeight, demoCallbacks())) << "no offscreen GL context";
     const uint64_t start = counter.count;
 
     // The swap presents the frame at the first refresh after it is drawn.

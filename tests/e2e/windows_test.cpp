@@ -176,7 +176,7 @@ TEST(WindowsBuild, PackageHoldsEveryFileTheDemoReads) {
     ScratchDir run;
     ASSERT_EQ(std::system(("'" BIN_DIR "/generate-data' '" + run.file("data") + "' > /dev/null").c_str()), 0);
     std::set<std::string> packaged;
-    std::istringstream listing(outputOf("unzip -Z1 '" + zip + "'"));
+    std::istringstream listing(commandOutput("unzip -Z1 '" + zip + "'"));
     for (std::string line; std::getline(listing, line);) packaged.insert(line);
 
     std::vector<std::string> missing;

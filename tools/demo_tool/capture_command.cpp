@@ -29,6 +29,7 @@
 #include <vector>
 
 #include "app/headless.h"
+#include "demo/demo.h"
 #include "demo/demo_world.h"
 #include "image/png_writer.h"
 #include "render/visibility.h"
@@ -255,7 +256,7 @@ int captureCommand(int argc, char** argv) {
     std::filesystem::create_directories(outDirectory, directoryError);
     if (directoryError) return fail(outDirectory + ": " + directoryError.message());
 
-    if (!startHeadless(width, height)) return fail("the demo's start-up failed or quit before the first frame");
+    if (!startHeadless(width, height, demoCallbacks())) return fail("the demo's start-up failed or quit before the first frame");
 
     std::vector<double> updateMs, renderMs, readbackMs;
     std::vector<CapturedFrame> sheetFrames;

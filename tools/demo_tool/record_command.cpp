@@ -22,6 +22,7 @@
 #include <vector>
 
 #include "app/headless.h"
+#include "demo/demo.h"
 #include "platform/sound.h"
 #include "tools/demo_tool/key_script.h"
 #include "tools/demo_tool/options.h"
@@ -155,7 +156,7 @@ int recordCommand(int argc, char** argv) {
 
     // The output is opened only once start-up has succeeded: a shader that
     // does not build ends the process during start-up, and must leave nothing.
-    const bool started = !g_stopSignal && startHeadless(width, height);
+    const bool started = !g_stopSignal && startHeadless(width, height, demoCallbacks());
     if (g_stopSignal) {
         std::fprintf(stderr, "demo-tool record: interrupted before the first frame; nothing written\n");
         return 128 + g_stopSignal;
