@@ -1,11 +1,9 @@
 #include "render/mesh_draw.h"
 
 #include <GL/glew.h>
-#ifdef __EMSCRIPTEN__
-#include <emscripten/html5.h>
-#endif
 
 #include <cstdint>
+#include <string>
 
 #include "image/texture.h"
 #include "render/gl_buffers.h"
@@ -36,12 +34,13 @@ static void setVertexArrays() {
 }
 
 // Several index ranges in one call. WebGL 2 has it only through the
-// WEBGL_multi_draw extension; without it, one draw per range.
+// WEBGL_multi_draw extension (which emscripten enables with the context);
+// without it, one draw per range.
 static void drawIndexRuns(const IndexRuns& runs) {
     static_assert(sizeof(GLsizei) == sizeof(int), "run counts are handed to GL as they are");
 #ifdef __EMSCRIPTEN__
-    static const bool multiDraw =
-        emscripten_webgl_enable_extension(emscripten_webgl_get_current_context(), "WEBGL_multi_draw");
+    static const bool multiDraw = (" " + std::string(reinterpret_cast<const char*>(glGetString(GL_EXTENSIONS))) + " ")
+                                      .find(" WEBGL_multi_draw ") != std::string::npos;
     if (!multiDraw) {
         for (int i = 0; i < runs.count; ++i)
             glDrawElements(GL_TRIANGLES, runs.counts[i], GL_UNSIGNED_SHORT, runs.offsets[i]);

@@ -30,9 +30,11 @@ from serve_web import serve  # noqa: E402
 BROWSERS = ("chromium-headless-shell", "chromium")
 # Runs before the page's scripts: WebGL 2 as on a browser without the extension.
 HIDE_MULTI_DRAW = """
-const getExtension = WebGL2RenderingContext.prototype.getExtension;
-WebGL2RenderingContext.prototype.getExtension = function(name) {
-  return name == "WEBGL_multi_draw" ? null : getExtension.call(this, name);
+const context = WebGL2RenderingContext.prototype;
+const getExtension = context.getExtension, getSupportedExtensions = context.getSupportedExtensions;
+context.getExtension = function(name) { return name == "WEBGL_multi_draw" ? null : getExtension.call(this, name); };
+context.getSupportedExtensions = function() {
+  return getSupportedExtensions.call(this).filter(name => name != "WEBGL_multi_draw");
 };
 """
 
@@ -45,7 +47,7 @@ class DevTools:
         to_browser_read, self.to_browser = os.pipe()
         self.from_browser, from_browser_write = os.pipe()
         command = [browser, "--headless", "--remote-debugging-pipe", "--no-sandbox", "--enable-unsafe-swiftshader",
-                   "--no-first-run", "--user-data-dir=" + profile, "about:blank"]
+                   "--no-first-run", "--window-size=1920,1080", "--user-data-dir=" + profile, "about:blank"]
 
         def give_pipes():  # in the child: fds 3 and 4 as Chromium expects them
             read_end, write_end = os.dup(to_browser_read), os.dup(from_browser_write)  # neither at 3 or 4 twice
