@@ -33,14 +33,21 @@ static void setVertexArrays() {
 #endif
 }
 
+#ifdef __EMSCRIPTEN__
+// Whether the context lists the extension (its whole name, not a prefix).
+static bool contextHasExtension(const char* name) {
+    const char* list = reinterpret_cast<const char*>(glGetString(GL_EXTENSIONS));
+    return list && (" " + std::string(list) + " ").find(" " + std::string(name) + " ") != std::string::npos;
+}
+#endif
+
 // Several index ranges in one call. WebGL 2 has it only through the
 // WEBGL_multi_draw extension (which emscripten enables with the context);
 // without it, one draw per range.
 static void drawIndexRuns(const IndexRuns& runs) {
     static_assert(sizeof(GLsizei) == sizeof(int), "run counts are handed to GL as they are");
 #ifdef __EMSCRIPTEN__
-    static const bool multiDraw = (" " + std::string(reinterpret_cast<const char*>(glGetString(GL_EXTENSIONS))) + " ")
-                                      .find(" WEBGL_multi_draw ") != std::string::npos;
+    static const bool multiDraw = contextHasExtension("WEBGL_multi_draw");
     if (!multiDraw) {
         for (int i = 0; i < runs.count; ++i)
             glDrawElements(GL_TRIANGLES, runs.counts[i], GL_UNSIGNED_SHORT, runs.offsets[i]);
