@@ -112,12 +112,13 @@ bool runMainLoopSteps(int steps) {
 
 bool runMainLoopIteration() { return runMainLoopSteps(1); }
 
+int takeStepsDueNow() { return takeDueSteps(g_pacer, readCounter()); }
+
 bool runPacedIteration() {
     // Nothing due (a display faster than 60 Hz, or none that waits): sleep
     // until the next step rather than draw the same picture again.
     int steps;
-    while ((steps = takeDueSteps(g_pacer, readCounter())) == 0)
-        sleepMicroseconds(microsecondsToNextStep(g_pacer, readCounter()));
+    while ((steps = takeStepsDueNow()) == 0) sleepMicroseconds(microsecondsToNextStep(g_pacer, readCounter()));
     return runMainLoopSteps(steps);
 }
 

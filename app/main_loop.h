@@ -34,9 +34,13 @@ bool startUp(const MainLoopCallbacks& callbacks, int* exitCode);
 bool runMainLoopSteps(int steps);
 // One frame of one step, whatever the time: the tools' deterministic frame.
 bool runMainLoopIteration();
-// The demo's frame: the 1/60-second steps that real time has made due since
-// the pacing started (step_pacer.h), sleeping first until one is due, then
-// the frame as above.
+// The 1/60-second steps that real time has made due since the pacing started
+// (step_pacer.h) and no frame has run yet, at most kMaxStepsPerIteration;
+// they count as run. 0 when none is due.
+int takeStepsDueNow();
+// The demo's frame: the steps due, sleeping first until one is due, then the
+// frame as above. (A browser's frame, which cannot sleep, runs
+// runMainLoopSteps(takeStepsDueNow()) when that is not 0.)
 bool runPacedIteration();
 // The first step falls due now. startUp calls it.
 void startPacing();

@@ -107,7 +107,11 @@ void bindFramebuffer(uint32_t framebuffer) {
     if (g_cache.boundFramebuffer == framebuffer) return;
     g_cache.boundFramebuffer = framebuffer;
     ++g_cache.callsMade;
+#ifdef __EMSCRIPTEN__
+    glBindFramebuffer(GL_FRAMEBUFFER, framebuffer);  // WebGL 2 has the core call only
+#else
     glBindFramebufferEXT(GL_FRAMEBUFFER_EXT, framebuffer);
+#endif
 }
 
 void bindArrayBuffer(uint32_t buffer) {

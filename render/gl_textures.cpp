@@ -2,6 +2,11 @@
 
 #include <GL/glew.h>
 
+#ifdef __EMSCRIPTEN__
+#include <utility>
+#include <vector>
+#endif
+
 #include "render/gl_state_cache.h"
 
 static void setFilter(GLenum parameter, int filter) {
@@ -21,7 +26,19 @@ uint32_t createTextureObject(int minFilter, int magFilter) {
 }
 
 void uploadTextureImage(int width, int height, bool bgra, const void* pixels) {
+#ifdef __EMSCRIPTEN__
+    // WebGL takes no B, G, R order: such pixels go up swapped to R, G, B.
+    std::vector<uint8_t> swapped;
+    if (bgra && pixels && width > 0 && height > 0) {
+        const uint8_t* bytes = static_cast<const uint8_t*>(pixels);
+        swapped.assign(bytes, bytes + size_t(width) * height * 4);
+        for (size_t i = 0; i < swapped.size(); i += 4) std::swap(swapped[i], swapped[i + 2]);
+        pixels = swapped.data();
+    }
+    glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA, width, height, 0, GL_RGBA, GL_UNSIGNED_BYTE, pixels);
+#else
     glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA, width, height, 0, bgra ? GL_BGRA : GL_RGBA, GL_UNSIGNED_BYTE, pixels);
+#endif
 }
 
 void deleteTextureObject(uint32_t texture) {

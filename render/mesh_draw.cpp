@@ -3,23 +3,58 @@
 #include <GL/glew.h>
 
 #include <cstdint>
+#include <string>
 
 #include "image/texture.h"
 #include "render/gl_buffers.h"
 #include "render/gl_state_cache.h"
 #include "render/render_queue.h"
 #include "render/shader_catalogue.h"
+#include "render/shader_source.h"
 
 constexpr int kMaxTexturesPerMaterial = 2;
 constexpr GLsizei kVertexStride = sizeof(Vertex);
 
 static const void* byteOffset(uintptr_t offset) { return reinterpret_cast<const void*>(offset); }
 
-// Positions, normals and first texture coordinates of the bound vertex buffer.
-static void setFixedFunctionPointers() {
+// Positions, normals and first texture coordinates of the bound vertex buffer:
+// the fixed-function arrays, or on WebGL the generic attributes that the
+// shader header declares in their place.
+static void setVertexArrays() {
+#ifdef __EMSCRIPTEN__
+    glVertexAttribPointer(kPositionAttribute, 4, GL_FLOAT, GL_FALSE, kVertexStride,
+                          byteOffset(offsetof(Vertex, position)));
+    glVertexAttribPointer(kNormalAttribute, 3, GL_FLOAT, GL_FALSE, kVertexStride, byteOffset(offsetof(Vertex, normal)));
+    glVertexAttribPointer(kTexCoordAttribute, 2, GL_FLOAT, GL_FALSE, kVertexStride, byteOffset(offsetof(Vertex, uv0)));
+#else
     glVertexPointer(4, GL_FLOAT, kVertexStride, byteOffset(offsetof(Vertex, position)));
     glNormalPointer(GL_FLOAT, kVertexStride, byteOffset(offsetof(Vertex, normal)));
     glTexCoordPointer(2, GL_FLOAT, kVertexStride, byteOffset(offsetof(Vertex, uv0)));
+#endif
+}
+
+#ifdef __EMSCRIPTEN__
+// Whether the context lists the extension (its whole name, not a prefix).
+static bool contextHasExtension(const char* name) {
+    const char* list = reinterpret_cast<const char*>(glGetString(GL_EXTENSIONS));
+    return list && (" " + std::string(list) + " ").find(" " + std::string(name) + " ") != std::string::npos;
+}
+#endif
+
+// Several index ranges in one call. WebGL 2 has it only through the
+// WEBGL_multi_draw extension (which emscripten enables with the context);
+// without it, one draw per range.
+static void drawIndexRuns(const IndexRuns& runs) {
+    static_assert(sizeof(GLsizei) == sizeof(int), "run counts are handed to GL as they are");
+#ifdef __EMSCRIPTEN__
+    static const bool multiDraw = contextHasExtension("WEBGL_multi_draw");
+    if (!multiDraw) {
+        for (int i = 0; i < runs.count; ++i)
+            glDrawElements(GL_TRIANGLES, runs.counts[i], GL_UNSIGNED_SHORT, runs.offsets[i]);
+        return;
+    }
+#endif
+    glMultiDrawElements(GL_TRIANGLES, runs.counts, GL_UNSIGNED_SHORT, runs.offsets, runs.count);
 }
 
 static void setJointAttribute(int32_t location, uintptr_t offset) {
@@ -134,7 +169,7 @@ void drawItem(const RenderItem& item, int level, const IndexRuns* runs) {
     applyMaterialState(part->material, program, item.itemAlpha, false);
     uploadTransforms(program);
 
-    setFixedFunctionPointers();
+    setVertexArrays();
     if (mesh->skinned) {
         setJointAttribute(program->jointIndicesAttribute, offsetof(Vertex, jointSlots));
         setJointAttribute(program->jointWeightsAttribute, offsetof(Vertex, weights));
@@ -159,8 +194,7 @@ void drawItem(const RenderItem& item, int level, const IndexRuns* runs) {
         glDrawElements(GL_TRIANGLES, detail.indexCount, GL_UNSIGNED_SHORT,
                        byteOffset((uintptr_t)detail.firstIndex * sizeof(uint16_t)));
     } else if (runs) {
-        static_assert(sizeof(GLsizei) == sizeof(int), "run counts are handed to GL as they are");
-        glMultiDrawElements(GL_TRIANGLES, runs->counts, GL_UNSIGNED_SHORT, runs->offsets, runs->count);
+        drawIndexRuns(*runs);
     } else {
         glDrawElements(GL_TRIANGLES, part->indexCount, GL_UNSIGNED_SHORT, byteOffset(0));
     }
@@ -219,7 +253,7 @@ void drawLine(const float from[3], const float to[3], float width) {
     if (program->transparencyLocation != -1) glUniform1f(program->transparencyLocation, line->alpha);
 
     bindElementBuffer(static_cast<uint32_t>(line->indexBuffer));
-    setFixedFunctionPointers();
+    setVertexArrays();
     setLineWidth(width);
     glDrawElements(GL_LINES, 2, GL_UNSIGNED_SHORT, byteOffset(0));
 }
@@ -235,6 +269,6 @@ void drawSpriteQuad(const Mesh* quad, Texture* texture, float alpha) {
     if (program && program->transparencyLocation != -1) glUniform1f(program->transparencyLocation, alpha);
 
     bindElementBuffer(static_cast<uint32_t>(quad->part->indexBuffer));
-    setFixedFunctionPointers();
+    setVertexArrays();
     glDrawElements(GL_TRIANGLES, quad->part->indexCount, GL_UNSIGNED_SHORT, byteOffset(0));
 }

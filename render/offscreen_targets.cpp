@@ -39,14 +39,24 @@ void createOffscreenTargets(int32_t width, int32_t height) {
             glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA, width, height, 0, GL_RGBA, GL_UNSIGNED_BYTE, nullptr);
     }
 
+#ifdef __EMSCRIPTEN__
+    // WebGL 2: the core calls, and a depth format with its size named.
+    glGenFramebuffers(1, &t.framebuffer);
+    bindFramebuffer(t.framebuffer);
+    glGenRenderbuffers(1, &t.depthRenderbuffer);
+    glBindRenderbuffer(GL_RENDERBUFFER, t.depthRenderbuffer);
+    glRenderbufferStorage(GL_RENDERBUFFER, GL_DEPTH_COMPONENT16, width, height);
+    glFramebufferRenderbuffer(GL_FRAMEBUFFER, GL_DEPTH_ATTACHMENT, GL_RENDERBUFFER, t.depthRenderbuffer);
+    glFramebufferTexture2D(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_TEXTURE_2D, t.targetTextures[0], 0);
+#else
     glGenFramebuffersEXT(1, &t.framebuffer);
     bindFramebuffer(t.framebuffer);
     glGenRenderbuffersEXT(1, &t.depthRenderbuffer);
     glBindRenderbufferEXT(GL_RENDERBUFFER_EXT, t.depthRenderbuffer);
     glRenderbufferStorageEXT(GL_RENDERBUFFER_EXT, GL_DEPTH_COMPONENT, width, height);
-    glFramebufferRenderbufferEXT(GL_FRAMEBUFFER_EXT, GL_DEPTH_ATTACHMENT_EXT, GL_RENDERBUFFER_EXT,
-                                 t.depthRenderbuffer);
+    glFramebufferRenderbufferEXT(GL_FRAMEBUFFER_EXT, GL_DEPTH_ATTACHMENT_EXT, GL_RENDERBUFFER_EXT, t.depthRenderbuffer);
     glFramebufferTexture2DEXT(GL_FRAMEBUFFER_EXT, GL_COLOR_ATTACHMENT0_EXT, GL_TEXTURE_2D, t.targetTextures[0], 0);
+#endif
     bindFramebuffer(0);
 
     glGenBuffers(1, &t.quadVertexBuffer);
@@ -59,8 +69,10 @@ void createOffscreenTargets(int32_t width, int32_t height) {
 
     const float right = static_cast<float>(width - 1);
     const float top = static_cast<float>(height - 1);
-    const float corners[4][4] = {{0.0f, top, 0.0f, 0.0f}, {0.0f, 0.0f, 0.0f, 1.0f},
-                                 {right, 0.0f, 1.0f, 1.0f}, {right, top, 1.0f, 0.0f}};  // x, y, u, v
+    const float corners[4][4] = {{0.0f, top, 0.0f, 0.0f},
+                                 {0.0f, 0.0f, 0.0f, 1.0f},
+                                 {right, 0.0f, 1.0f, 1.0f},
+                                 {right, top, 1.0f, 0.0f}};  // x, y, u, v
     for (int i = 0; i < 4; ++i) {
         Vertex& v = t.quadVertices[i];
         v = Vertex{};

@@ -4,9 +4,11 @@
 
 #include <cstdlib>
 
+#include "platform/message_box.h"
 #include "render/gl_state_cache.h"
 #include "render/offscreen_targets.h"
 #include "render/shader_catalogue.h"
+#include "render/shader_source.h"
 #include "scene/camera.h"
 #include "scene/math.h"
 
@@ -24,9 +26,15 @@ void renderInit(const ScreenSize& screen) {
     setScreenSize(screen);
     glewInit();  // under EGL this reports an error although the entry points load
     glFrontFace(GL_CCW);
+#ifdef __EMSCRIPTEN__
+    // WebGL has no fixed-function arrays: the shader header's generic attributes.
+    for (GLuint attribute : {kPositionAttribute, kNormalAttribute, kTexCoordAttribute})
+        glEnableVertexAttribArray(attribute);
+#else
     glEnableClientState(GL_VERTEX_ARRAY);
     glEnableClientState(GL_NORMAL_ARRAY);
     glEnableClientState(GL_TEXTURE_COORD_ARRAY);
+#endif
     setDepthTest(true);
     setDepthWrite(true);
     setBlendEnabled(false);
@@ -42,7 +50,12 @@ void renderInit(const ScreenSize& screen) {
     stack->create(64);
     setModelStack(stack);
 
-    if (!buildCatalogue()) std::exit(-1);
+    if (!buildCatalogue()) {
+#ifdef __EMSCRIPTEN__
+        showErrorBox("The shader programs do not build on this browser's WebGL 2.");  // a page that exits stays dark
+#endif
+        std::exit(-1);
+    }
 
     CAMERA3D* camera = new CAMERA3D();
     setDefaultCamera(camera);

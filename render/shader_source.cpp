@@ -84,15 +84,19 @@ static std::string defineLine(const char* name, int value) {
     return line;
 }
 
-static std::string buildHeader() {
-    const std::string banner = "// " + std::string(96, '-') + "\n";
+static std::string banner() { return "// " + std::string(96, '-') + "\n"; }
+
+static std::string openingBanner() {
+    return banner() + "//" + std::string(27, ' ') + "Code injected dynamically by the engine\n" + banner() + "\n";
+}
+
+static std::string closingBanner() {
+    return banner() + "//" + std::string(76, ' ') + "End of code injection\n" + banner() + "\n";
+}
+
+// The engine's limits and codes, the same in both dialects.
+static std::string engineDefines() {
     std::string h;
-    h += banner;
-    h += "//" + std::string(27, ' ') + "Code injected dynamically by the engine\n";
-    h += banner;
-    h += "\n";
-    h += "#version 130\n";
-    h += "\n";
     h += "#define _WIN32\n";
     h += "\n";
     h += defineLine("NUMERO_MAXIMO_INFLUENCIAS_POR_VERTICE", 4);
@@ -113,16 +117,38 @@ static std::string buildHeader() {
     h += defineLine("ANIMACION_DE_TEXTURA_ACTIVA", 1);
     h += "\n";
     h += "\n";
-    h += banner;
-    h += "//" + std::string(76, ' ') + "End of code injection\n";
-    h += banner;
-    h += "\n";
     return h;
 }
 
 const std::string& injectedHeader() {
-    static const std::string header = buildHeader();
+    static const std::string header = openingBanner() + "#version 130\n\n" + engineDefines() + closingBanner();
     return header;
+}
+
+// The generic attributes of the GLSL ES vertex stage, by location.
+static const struct {
+    uint32_t location;
+    const char* type;
+    const char* name;
+    const char* builtIn;
+} kEsAttributes[] = {
+    {kPositionAttribute, "vec4", "engine_Vertex", "gl_Vertex"},
+    {kNormalAttribute, "vec3", "engine_Normal", "gl_Normal"},
+    {kTexCoordAttribute, "vec4", "engine_MultiTexCoord0", "gl_MultiTexCoord0"},
+};
+
+std::string glslEsHeader(uint32_t stage) {
+    std::string h = "#version 300 es\nprecision highp float;\nprecision highp int;\n";
+    h += openingBanner() + "\n" + engineDefines();
+    if (stage == kVertexStage) {
+        for (const auto& attribute : kEsAttributes) {
+            h += "in " + std::string(attribute.type) + " " + attribute.name + ";\n";
+            h += "#define " + std::string(attribute.builtIn) + " " + attribute.name + "\n";
+        }
+    } else if (stage == kFragmentStage) {
+        h += "out vec4 engine_FragColor;\n#define gl_FragColor engine_FragColor\n";
+    }
+    return h + "\n" + closingBanner();
 }
 
 // ---- include expansion ----------------------------------------------------
@@ -188,13 +214,13 @@ static void expandIncludes(std::string& text, const std::string& base, const std
 
 static_assert(kVertexStage == GL_VERTEX_SHADER && kFragmentStage == GL_FRAGMENT_SHADER, "stage numbers");
 
-bool buildShaderSource(ShaderObject* shader, const char* path, const char* defines) {
+bool buildShaderSource(ShaderObject* shader, const char* path, const char* defines, ShaderDialect dialect) {
     g_extraBytes = 1;
     SourceFile* file = loadSourceFile(path);
     if (!file) return false;
     if (file->capacity > file->size) file->text[file->size] = '\0';
     shader->source.clear();
-    shader->source += injectedHeader();
+    shader->source += dialect == GLSL_ES_300 ? glslEsHeader(shader->stage) : injectedHeader();
     shader->source += defines;
     shader->source.append(file->text, textLength(file));
     expandIncludes(shader->source, directoryOf(path), path);
@@ -242,6 +268,10 @@ bool checkShaderCompiles(const ShaderObject& shader, std::string* log) {
 }
 
 bool linkProgram(ShaderProgram* program) {
+#ifdef __EMSCRIPTEN__
+    for (const auto& attribute : kEsAttributes)
+        glBindAttribLocation(program->programId, attribute.location, attribute.name);
+#endif
     glLinkProgram(program->programId);
     GLint status = 0;
     glGetProgramiv(program->programId, GL_LINK_STATUS, &status);

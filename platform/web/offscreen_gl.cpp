@@ -44,7 +44,6 @@ bool createOffscreenContext(int width, int height, std::string* error, int depth
         return false;
     }
     emscripten_webgl_make_context_current(g_context);
-    installDesktopGlBridge();
     return true;
 }
 

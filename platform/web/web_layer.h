@@ -16,7 +16,3 @@ bool lastPointerPosition(int* x, int* y);
 // The virtual key of a browser keydown or keyup's keyCode; 0 for keys the
 // layer does not map.
 uint32_t virtualKeyFromBrowser(uint32_t keyCode);
-
-// Wraps the current WebGL context so that the desktop renderer's calls and
-// GLSL 1.30 sources work on it (see desktop_gl_bridge.cpp).
-void installDesktopGlBridge();

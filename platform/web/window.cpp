@@ -102,7 +102,6 @@ PlatformGlContext createPlatformGlContext(PlatformWindow* window) {
     const EMSCRIPTEN_WEBGL_CONTEXT_HANDLE context = emscripten_webgl_create_context(kCanvasSelector, &attributes);
     if (context <= 0) return nullptr;
     emscripten_webgl_make_context_current(context);
-    installDesktopGlBridge();
     return reinterpret_cast<PlatformGlContext>(static_cast<intptr_t>(context));
 }
 
