@@ -2,22 +2,11 @@
 
 #include <SDL2/SDL.h>
 
-#include <deque>
-
 #include "platform/sdl2/sdl_layer.h"
+#include "platform/posted/posted_messages.h"
 #include "platform/window.h"
 
 namespace {
-struct MessageQueue {
-    WindowProcedure procedure = nullptr;
-    std::deque<PlatformMessage> posted;
-};
-
-MessageQueue& queue() {
-    static MessageQueue state;
-    return state;
-}
-
 PlatformWindow* targetWindow(uint32_t sdlWindowId) {
     // Key events carry no window while none has keyboard focus (X without a
     // window manager); the engine has one window, so they belong to it.
@@ -92,56 +81,17 @@ bool registerWindowProcedure(WindowProcedure procedure) {
     // Ctrl+C and SIGTERM end the process as they would any console program.
     SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
     if (SDL_InitSubSystem(SDL_INIT_EVENTS) != 0) return false;
-    queue().procedure = procedure;
+    postedMessages().procedure = procedure;
     return true;
 }
 
 bool peekMessage(PlatformMessage* message) {
-    MessageQueue& state = queue();
-    if (!state.posted.empty()) {
-        *message = state.posted.front();
-        state.posted.pop_front();
-        return true;
-    }
+    if (takePostedMessage(message)) return true;
     if (!SDL_WasInit(SDL_INIT_EVENTS)) return false;
     SDL_Event event;
     while (SDL_PollEvent(&event))
         if (translateEvent(event, message)) return true;
     return false;
-}
-
-intptr_t dispatchMessage(const PlatformMessage& message) {
-    if (!message.window) return 0;
-    return sendMessage(message.window, message.message, message.wParam, message.lParam);
-}
-
-intptr_t sendMessage(PlatformWindow* window, uint32_t message, uintptr_t wParam, intptr_t lParam) {
-    WindowProcedure procedure = queue().procedure;
-    if (procedure) return procedure(window, message, wParam, lParam);
-    return defaultWindowProcedure(window, message, wParam, lParam);
-}
-
-void postMessage(const PlatformMessage& message) { queue().posted.push_back(message); }
-
-void postQuitMessage(int exitCode) {
-    PlatformMessage message;
-    message.message = WM_QUIT;
-    message.wParam = static_cast<uintptr_t>(exitCode);
-    postMessage(message);
-}
-
-void postKeyMessage(uint32_t virtualKey, bool down) {
-    PlatformMessage message;
-    message.window = firstPlatformWindow();
-    message.message = down ? WM_KEYDOWN : WM_KEYUP;
-    message.wParam = virtualKey;
-    message.lParam = 1;
-    postMessage(message);
-}
-
-intptr_t defaultWindowProcedure(PlatformWindow* window, uint32_t message, uintptr_t, intptr_t) {
-    if (message == WM_CLOSE) destroyPlatformWindow(window);
-    return 0;
 }
 
 uint32_t virtualKeyFromSdl(int32_t sdlKeycode) {

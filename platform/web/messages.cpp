@@ -2,21 +2,19 @@
 
 #include <emscripten/html5.h>
 
-#include <deque>
-
 #include "platform/web/web_layer.h"
+#include "platform/posted/posted_messages.h"
 #include "platform/window.h"
 
 namespace {
-struct MessageQueue {
-    WindowProcedure procedure = nullptr;
-    std::deque<PlatformMessage> posted;  // posted messages and browser events, in arrival order
-    bool pointerSeen = false;
-    int pointerX = 0, pointerY = 0;
+// The pointer's last position in the page, once it has moved.
+struct Pointer {
+    bool seen = false;
+    int x = 0, y = 0;
 };
 
-MessageQueue& queue() {
-    static MessageQueue state;
+Pointer& pointer() {
+    static Pointer state;
     return state;
 }
 
@@ -33,7 +31,7 @@ void queueMessage(uint32_t message, uintptr_t wParam, intptr_t lParam) {
     m.message = message;
     m.wParam = wParam;
     m.lParam = lParam;
-    queue().posted.push_back(m);
+    postMessage(m);
 }
 
 // Browser events arrive between frames; they wait in the queue for the
@@ -65,10 +63,10 @@ EM_BOOL onMouseButton(int eventType, const EmscriptenMouseEvent* event, void*) {
 // The canvas lies at the page's top-left, so page coordinates are canvas
 // coordinates; the pointer reads outside the canvas too.
 EM_BOOL onMouseMove(int, const EmscriptenMouseEvent* event, void*) {
-    MessageQueue& state = queue();
-    state.pointerSeen = true;
-    state.pointerX = static_cast<int>(event->clientX);
-    state.pointerY = static_cast<int>(event->clientY);
+    Pointer& state = pointer();
+    state.seen = true;
+    state.x = static_cast<int>(event->clientX);
+    state.y = static_cast<int>(event->clientY);
     return false;
 }
 
@@ -93,57 +91,18 @@ bool registerWindowProcedure(WindowProcedure procedure) {
     ok = ok && emscripten_set_mouseup_callback(page, nullptr, true, onMouseButton) == EMSCRIPTEN_RESULT_SUCCESS;
     ok = ok && emscripten_set_wheel_callback(kCanvasSelector, nullptr, true, onWheel) == EMSCRIPTEN_RESULT_SUCCESS;
     if (!ok) return false;
-    queue().procedure = procedure;
+    postedMessages().procedure = procedure;
     return true;
 }
 
-bool peekMessage(PlatformMessage* message) {
-    MessageQueue& state = queue();
-    if (state.posted.empty()) return false;
-    *message = state.posted.front();
-    state.posted.pop_front();
-    return true;
-}
-
-intptr_t dispatchMessage(const PlatformMessage& message) {
-    if (!message.window) return 0;
-    return sendMessage(message.window, message.message, message.wParam, message.lParam);
-}
-
-intptr_t sendMessage(PlatformWindow* window, uint32_t message, uintptr_t wParam, intptr_t lParam) {
-    WindowProcedure procedure = queue().procedure;
-    if (procedure) return procedure(window, message, wParam, lParam);
-    return defaultWindowProcedure(window, message, wParam, lParam);
-}
-
-void postMessage(const PlatformMessage& message) { queue().posted.push_back(message); }
-
-void postQuitMessage(int exitCode) {
-    PlatformMessage message;
-    message.message = WM_QUIT;
-    message.wParam = static_cast<uintptr_t>(exitCode);
-    postMessage(message);
-}
-
-void postKeyMessage(uint32_t virtualKey, bool down) {
-    PlatformMessage message;
-    message.window = firstPlatformWindow();
-    message.message = down ? WM_KEYDOWN : WM_KEYUP;
-    message.wParam = virtualKey;
-    message.lParam = 1;
-    postMessage(message);
-}
-
-intptr_t defaultWindowProcedure(PlatformWindow* window, uint32_t message, uintptr_t, intptr_t) {
-    if (message == WM_CLOSE) destroyPlatformWindow(window);
-    return 0;
-}
+// Browser events are queued as they arrive, so the posted queue is all there is.
+bool peekMessage(PlatformMessage* message) { return takePostedMessage(message); }
 
 bool lastPointerPosition(int* x, int* y) {
-    const MessageQueue& state = queue();
-    if (!state.pointerSeen) return false;
-    *x = state.pointerX;
-    *y = state.pointerY;
+    const Pointer& state = pointer();
+    if (!state.seen) return false;
+    *x = state.x;
+    *y = state.y;
     return true;
 }
 
