@@ -31,8 +31,8 @@ HeadlessIteration runHeadlessIteration(bool draw) {
         // Rasterising may still be queued after the swap: it belongs to the render.
         const auto finishStart = std::chrono::steady_clock::now();
         finishFrame();
-        result.renderMs += std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - finishStart)
-                               .count();
+        result.renderMs +=
+            std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - finishStart).count();
     }
     return result;
 }

@@ -13,7 +13,7 @@
 bool startHeadless(int width, int height, const MainLoopCallbacks& callbacks);
 
 struct HeadlessIteration {
-    bool ran = false;   // false: Escape went down and nothing was updated or drawn
+    bool ran = false;  // false: Escape went down and nothing was updated or drawn
     bool goOn = false;  // the loop may run another iteration
     double updateMs = 0.0;
     double renderMs = 0.0;  // the clear and the scene, with the GL work they queued

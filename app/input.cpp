@@ -93,8 +93,7 @@ void beginKeyboardFrame(KeyboardState& keyboard) {
     clearKeyPresses(keyboard);
     int last = keyboard.lastKey;
     if (validKey(last) && keyboard.held[last] &&
-        runAutoRepeat(keyboard.repeatDelay, keyboard.repeatInterval, keyboard.delayCounter,
-                      keyboard.intervalCounter)) {
+        runAutoRepeat(keyboard.repeatDelay, keyboard.repeatInterval, keyboard.delayCounter, keyboard.intervalCounter)) {
         keyboard.pressedOrRepeated[last] = 1;
         keyboard.anyKeyEvent = true;
     }

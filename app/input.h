@@ -35,11 +35,11 @@ struct KeyboardState {
     const int* keyFilterList = nullptr;  // unused: no key list is ever set
     uint8_t keyEnabled[kKeyCodeCount] = {};
     uint8_t held[kKeyCodeCount] = {};
-    uint8_t pressed[kKeyCodeCount] = {};            // went down this frame
+    uint8_t pressed[kKeyCodeCount] = {};  // went down this frame
     uint8_t pressedOrRepeated[kKeyCodeCount] = {};  // went down or auto-repeated this frame
     uint8_t keyFiltered[kKeyCodeCount] = {};
     int32_t lastKey = kNoKey;
-    int32_t repeatDelay = 15;    // frames before the first repeat
+    int32_t repeatDelay = 15;  // frames before the first repeat
     int32_t repeatInterval = 2;  // frames between repeats, less one
     int32_t delayCounter = 0;
     int32_t intervalCounter = 0;
@@ -53,7 +53,7 @@ void beginKeyboardFrame(KeyboardState& keyboard);
 constexpr int kMouseButtonCount = 4;  // 0 none, 1 left, 2 middle, 3 right
 
 struct MouseState {
-    float x = 0.0f, y = 0.0f;    // clamped pixel position / client size
+    float x = 0.0f, y = 0.0f;  // clamped pixel position / client size
     float dx = 0.0f, dy = 0.0f;  // unclamped pixel movement / client size
     bool moved = false;
     int32_t pixelX = 0, pixelY = 0;  // clamped to the client area

@@ -11,8 +11,8 @@ constexpr int kStepsPerSecond = 60;
 constexpr int kMaxStepsPerIteration = 30;
 
 struct StepPacer {
-    uint64_t start = 0;         // counter reading at which the first step fell due
-    uint64_t frequency = 0;     // counts per second; all ones without a usable counter
+    uint64_t start = 0;  // counter reading at which the first step fell due
+    uint64_t frequency = 0;  // counts per second; all ones without a usable counter
     uint64_t stepsCounted = 0;  // steps taken, or dropped after a gap, since the start
 };
 

@@ -35,8 +35,7 @@ static void placeSkyFace(SPRITE3D* face, int i, float d) {
         {0, 0, -1}, {0, 0, 1}, {-1, 0, 0}, {1, 0, 0}, {0, 1, 0}, {0, -1, 0},
     };
     static const float kRotations[kSkyFaceCount][3] = {
-        {0, 0, 0},         {0, 3.14159f, 0},  {0, 1.570795f, 0},
-        {0, -1.570795f, 0}, {1.570795f, 0, 0}, {-1.570795f, 0, 0},
+        {0, 0, 0}, {0, 3.14159f, 0}, {0, 1.570795f, 0}, {0, -1.570795f, 0}, {1.570795f, 0, 0}, {-1.570795f, 0, 0},
     };
     face->position = {kPositions[i][0] * d, kPositions[i][1] * d, kPositions[i][2] * d};
     face->rotation = {kRotations[i][0], kRotations[i][1], kRotations[i][2]};

@@ -20,41 +20,41 @@ int actAt(float scriptClock) {
 
 static void enterAct(DemoWorld& w, int act) {
     switch (act) {
-        case 0:
-            w.cameraMode = CAMERA_ORBIT;
-            w.night = false;
-            w.orbitSpin = false;
-            break;
-        case 1: w.cameraMode = CAMERA_RIDE; break;
-        case 2:
-            w.orbitSpin = true;
-            w.cameraMode = CAMERA_ORBIT;
-            break;
-        case 3: w.cameraMode = CAMERA_RIDE; break;
-        case 4:
-            scatter(false);
-            w.breathing = true;
-            break;
-        case 5:
-            w.orbitSpin = false;
-            w.cameraMode = CAMERA_ORBIT;
-            w.night = true;
-            scatter(true);
-            break;
-        case 6: w.cameraMode = CAMERA_RIDE; break;
-        case 7:
-            w.orbitSpin = true;
-            w.cameraMode = CAMERA_ORBIT;
-            w.breathing = true;
-            break;
-        case 8:
-            w.cameraMode = CAMERA_ORBIT;
-            w.breathing = true;
-            w.orbitSpin = true;
-            for (SPRITE3D* face : w.nightSky)
-                if (face) face->setImageFile("data/icono1.png");
-            break;
-        default: break;
+    case 0:
+        w.cameraMode = CAMERA_ORBIT;
+        w.night = false;
+        w.orbitSpin = false;
+        break;
+    case 1: w.cameraMode = CAMERA_RIDE; break;
+    case 2:
+        w.orbitSpin = true;
+        w.cameraMode = CAMERA_ORBIT;
+        break;
+    case 3: w.cameraMode = CAMERA_RIDE; break;
+    case 4:
+        scatter(false);
+        w.breathing = true;
+        break;
+    case 5:
+        w.orbitSpin = false;
+        w.cameraMode = CAMERA_ORBIT;
+        w.night = true;
+        scatter(true);
+        break;
+    case 6: w.cameraMode = CAMERA_RIDE; break;
+    case 7:
+        w.orbitSpin = true;
+        w.cameraMode = CAMERA_ORBIT;
+        w.breathing = true;
+        break;
+    case 8:
+        w.cameraMode = CAMERA_ORBIT;
+        w.breathing = true;
+        w.orbitSpin = true;
+        for (SPRITE3D* face : w.nightSky)
+            if (face) face->setImageFile("data/icono1.png");
+        break;
+    default: break;
     }
 }
 
@@ -107,9 +107,8 @@ void cameraStep() {
 
 void flyersStep() {
     DemoWorld& w = demoWorld();
-    const int count = static_cast<int>(w.flightPaths.size()) < kFlyerCount
-                          ? static_cast<int>(w.flightPaths.size())
-                          : kFlyerCount;
+    const int count =
+        static_cast<int>(w.flightPaths.size()) < kFlyerCount ? static_cast<int>(w.flightPaths.size()) : kFlyerCount;
     for (int i = 0; i < count; ++i) {
         FlightPath& f = w.flightPaths[static_cast<size_t>(i)];
         f.phase += f.speed;

@@ -18,8 +18,8 @@ struct FlightPath {
     float centreX = 0.0f;
     float baseY = 4000.0f;  // nudged by the update to keep the flyer above ground
     float centreZ = 0.0f;
-    float phase = 0.0f;   // current angle of the path parameter
-    float speed = 0.0f;   // angle increment per frame
+    float phase = 0.0f;  // current angle of the path parameter
+    float speed = 0.0f;  // angle increment per frame
     float radius = 0.0f;  // 1300 to 2600
     float bobAmplitude = 0.0f;  // 100 to 120
 };

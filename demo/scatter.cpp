@@ -11,8 +11,7 @@
 static float draw(float scale) { return static_cast<float>(nextRandom()) * scale; }
 
 int climateAt(const DemoWorld& world, float y) {
-    const float t = (y - world.waterLevel) /
-                    (world.terrain.maxHeight * world.terrain.heightScale - world.waterLevel);
+    const float t = (y - world.waterLevel) / (world.terrain.maxHeight * world.terrain.heightScale - world.waterLevel);
     // Only a finite y within int64 range converts; any other is taken as even.
     const bool odd = std::fabs(y) < 9.2e18f && (static_cast<int64_t>(y) % 2) != 0;
     if (t > 0.4f) return 2;
@@ -29,25 +28,25 @@ static int pickTemplate(ScatterKind kind, int climate) {
         if (climate == 1) return 0;  // DeadTree, no draw
         const int r = nextRandom();
         if (climate == 0) return (r % 2 != 0) ? 1 : 4;  // Pine or Tree
-        return (r % 2 == 0) ? 3 : 2;                    // SnowTree or SnowPine
+        return (r % 2 == 0) ? 3 : 2;  // SnowTree or SnowPine
     }
     return nextRandom() % 3 + climate * 3;  // the plain, "Dessert" or "Snow" rocks
 }
 
 static float sizeScale(ScatterKind kind) {
     switch (kind) {
-        case SCATTER_TREE: return 4.5777765e-06f;
-        case SCATTER_PLANT: return 3.0518509e-05f;
-        case SCATTER_ROCK: break;
+    case SCATTER_TREE: return 4.5777765e-06f;
+    case SCATTER_PLANT: return 3.0518509e-05f;
+    case SCATTER_ROCK: break;
     }
     return 1.8311106e-06f;
 }
 
 static float sizeBase(ScatterKind kind) {
     switch (kind) {
-        case SCATTER_TREE: return 0.2f;
-        case SCATTER_PLANT: return 0.1f;
-        case SCATTER_ROCK: break;
+    case SCATTER_TREE: return 0.2f;
+    case SCATTER_PLANT: return 0.1f;
+    case SCATTER_ROCK: break;
     }
     return 0.02f;
 }

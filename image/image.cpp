@@ -19,9 +19,7 @@ bool imageSizeAcceptable(long long width, long long height) {
     return width * height <= INT_MAX / 4;
 }
 
-long long fileSizeOf(FILE* file) {
-    return openFileSize(file);
-}
+long long fileSizeOf(FILE* file) { return openFileSize(file); }
 
 void loadImage(Image& image, const char* path, std::string* error) {
     image.clear();

@@ -79,12 +79,12 @@ static bool readPngFile(FILE* file, PngError* error, PngPixels* out) {
 
     int channels = 0;
     switch (colourType) {
-        case PNG_COLOR_TYPE_GRAY: channels = 1; break;
-        case PNG_COLOR_TYPE_PALETTE: channels = 1; break;
-        case PNG_COLOR_TYPE_GRAY_ALPHA: channels = 2; break;
-        case PNG_COLOR_TYPE_RGB: channels = 3; break;
-        case PNG_COLOR_TYPE_RGB_ALPHA: channels = 4; break;
-        default: png_error(png, "unknown colour type");
+    case PNG_COLOR_TYPE_GRAY: channels = 1; break;
+    case PNG_COLOR_TYPE_PALETTE: channels = 1; break;
+    case PNG_COLOR_TYPE_GRAY_ALPHA: channels = 2; break;
+    case PNG_COLOR_TYPE_RGB: channels = 3; break;
+    case PNG_COLOR_TYPE_RGB_ALPHA: channels = 4; break;
+    default: png_error(png, "unknown colour type");
     }
     const size_t rowBytes = png_get_rowbytes(png, info);
     if (png_get_bit_depth(png, info) != 8 || png_get_channels(png, info) != channels ||
@@ -109,40 +109,40 @@ static bool readPngFile(FILE* file, PngError* error, PngPixels* out) {
         unsigned char* o = output + size_t(y) * width * 4;
         for (png_uint_32 x = 0; x < width; ++x, o += 4) {
             switch (colourType) {
-                case PNG_COLOR_TYPE_GRAY:
-                    o[0] = o[1] = o[2] = in[x];
-                    o[3] = 255;
-                    break;
-                case PNG_COLOR_TYPE_GRAY_ALPHA:
-                    o[0] = o[1] = o[2] = in[2 * x];
-                    o[3] = in[2 * x + 1];
-                    break;
-                case PNG_COLOR_TYPE_RGB:
-                    o[0] = in[3 * x];
-                    o[1] = in[3 * x + 1];
-                    o[2] = in[3 * x + 2];
-                    o[3] = 255;
-                    break;
-                case PNG_COLOR_TYPE_PALETTE: {
-                    // Transparency chunks are ignored: palette images are opaque.
-                    // An index past the palette reads as black.
-                    const int index = in[x];
-                    if (index < paletteSize) {
-                        o[0] = palette[index].red;
-                        o[1] = palette[index].green;
-                        o[2] = palette[index].blue;
-                    } else {
-                        o[0] = o[1] = o[2] = 0;
-                    }
-                    o[3] = 255;
-                    break;
+            case PNG_COLOR_TYPE_GRAY:
+                o[0] = o[1] = o[2] = in[x];
+                o[3] = 255;
+                break;
+            case PNG_COLOR_TYPE_GRAY_ALPHA:
+                o[0] = o[1] = o[2] = in[2 * x];
+                o[3] = in[2 * x + 1];
+                break;
+            case PNG_COLOR_TYPE_RGB:
+                o[0] = in[3 * x];
+                o[1] = in[3 * x + 1];
+                o[2] = in[3 * x + 2];
+                o[3] = 255;
+                break;
+            case PNG_COLOR_TYPE_PALETTE: {
+                // Transparency chunks are ignored: palette images are opaque.
+                // An index past the palette reads as black.
+                const int index = in[x];
+                if (index < paletteSize) {
+                    o[0] = palette[index].red;
+                    o[1] = palette[index].green;
+                    o[2] = palette[index].blue;
+                } else {
+                    o[0] = o[1] = o[2] = 0;
                 }
-                default:  // RGBA
-                    o[0] = in[4 * x];
-                    o[1] = in[4 * x + 1];
-                    o[2] = in[4 * x + 2];
-                    o[3] = in[4 * x + 3];
-                    break;
+                o[3] = 255;
+                break;
+            }
+            default:  // RGBA
+                o[0] = in[4 * x];
+                o[1] = in[4 * x + 1];
+                o[2] = in[4 * x + 2];
+                o[3] = in[4 * x + 3];
+                break;
             }
         }
     }

@@ -27,8 +27,8 @@ bool writePng(const char* path, int width, int height, const unsigned char* rgba
     }
     png_init_io(png, file);
     png_set_IHDR(png, info, static_cast<png_uint_32>(width), static_cast<png_uint_32>(height), 8,
-                 keepAlpha ? PNG_COLOR_TYPE_RGBA : PNG_COLOR_TYPE_RGB, PNG_INTERLACE_NONE,
-                 PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
+                 keepAlpha ? PNG_COLOR_TYPE_RGBA : PNG_COLOR_TYPE_RGB, PNG_INTERLACE_NONE, PNG_COMPRESSION_TYPE_DEFAULT,
+                 PNG_FILTER_TYPE_DEFAULT);
     png_set_sRGB(png, info, PNG_sRGB_INTENT_PERCEPTUAL);  // the pixels are sRGB, as libpng's simplified writer says
     png_write_info(png, info);
     if (!keepAlpha) png_set_filler(png, 0, PNG_FILLER_AFTER);  // on writing: strips the fourth byte

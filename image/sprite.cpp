@@ -33,7 +33,7 @@ DRAWABLE_IMAGE_BASE::DRAWABLE_IMAGE_BASE() {
     Material* material = new Material;
     part->material = material;
     material->shader = shaderCatalogue().sprites3d;
-    material->cullMode = 2;   // both faces
+    material->cullMode = 2;  // both faces
     material->depthMode = 1;  // depth test, no depth writes
     material->reserved1 = 1;
     material->setTextureSlots(1);
@@ -147,37 +147,36 @@ void SPRITE3D::appendItems(Scene* target) {
 
     Matrix4 local;
     switch (billboardMode) {
-        case 0:
-            localMatrix(*this, local);
-            stack->multiplyTop(local);
-            // Flips turn the quad over instead of changing its texture coordinates.
-            if (flipY) {
-                matrixRotation(orientation, kPi, 1.0f, 0.0f, 0.0f);
-                stack->multiplyTop(orientation);
-            }
-            if (flipX) {
-                matrixRotation(orientation, kPi, 0.0f, 1.0f, 0.0f);
-                stack->multiplyTop(orientation);
-            }
-            break;
-        case 1:
-            matrixRotation(orientation, camera->rotation.x, 1.0f, 0.0f, 0.0f);
-            localMatrix(*this, local);
-            stack->multiplyTop(local);
+    case 0:
+        localMatrix(*this, local);
+        stack->multiplyTop(local);
+        // Flips turn the quad over instead of changing its texture coordinates.
+        if (flipY) {
+            matrixRotation(orientation, kPi, 1.0f, 0.0f, 0.0f);
             stack->multiplyTop(orientation);
-            break;
-        case 2: {
-            const float dx = camera->position.x - position.x;
-            const float dz = camera->position.z - position.z;
-            const float angle = -float(std::atan2(dx, dz)) - camera->rotation.y;
-            matrixRotation(orientation, angle, 0.0f, 1.0f, 0.0f);
-            localMatrix(*this, local);
-            stack->multiplyTop(local);
-            stack->multiplyTop(orientation);
-            break;
         }
-        default:
-            break;
+        if (flipX) {
+            matrixRotation(orientation, kPi, 0.0f, 1.0f, 0.0f);
+            stack->multiplyTop(orientation);
+        }
+        break;
+    case 1:
+        matrixRotation(orientation, camera->rotation.x, 1.0f, 0.0f, 0.0f);
+        localMatrix(*this, local);
+        stack->multiplyTop(local);
+        stack->multiplyTop(orientation);
+        break;
+    case 2: {
+        const float dx = camera->position.x - position.x;
+        const float dz = camera->position.z - position.z;
+        const float angle = -float(std::atan2(dx, dz)) - camera->rotation.y;
+        matrixRotation(orientation, angle, 0.0f, 1.0f, 0.0f);
+        localMatrix(*this, local);
+        stack->multiplyTop(local);
+        stack->multiplyTop(orientation);
+        break;
+    }
+    default: break;
     }
 
     Material* material = quad->part->material;

@@ -62,8 +62,8 @@ bool decodeTga(const char* path, Image& image, std::string& reason) {
     }
     // Greyscale is read into the front of the buffer and expanded in place
     // from the back, where each pixel's 4 bytes never overtake unread input.
-    const bool read = seekFileTo(file, dataOffset) &&
-                      std::fread(pixels, 1, size_t(dataBytes), file) == size_t(dataBytes);
+    const bool read =
+        seekFileTo(file, dataOffset) && std::fread(pixels, 1, size_t(dataBytes), file) == size_t(dataBytes);
     std::fclose(file);
     if (!read) {
         delete[] pixels;

@@ -82,8 +82,7 @@ static bool readRawHeights(float* heights) {
     std::fclose(file);
     std::memset(g_rawBytes + count, 0, kGridPoints - count);
 
-    for (int i = 0; i < kGridPoints; ++i)
-        heights[i] = static_cast<float>(g_rawBytes[i]) * 0.003921569f;  // 1/255
+    for (int i = 0; i < kGridPoints; ++i) heights[i] = static_cast<float>(g_rawBytes[i]) * 0.003921569f;  // 1/255
     return true;
 }
 
@@ -92,7 +91,7 @@ static bool readRawHeights(float* heights) {
 static void addBasin(float* heights) {
     // Four draws in this order, all before the grid pass.
     const float radius = randomTimes(0.0012207404f) + 40.0f;  // 40..80 grid units
-    const float depth = randomTimes(0.000007629627f);         // 0..0.25
+    const float depth = randomTimes(0.000007629627f);  // 0..0.25
     // 0..255: a centre of 255 lies just past the last row or column.
     const int centreRow = static_cast<int>(randomTimes(0.00778222f));
     const int centreColumn = static_cast<int>(randomTimes(0.00778222f));

@@ -170,8 +170,8 @@ static void rowNormals(const float* xs, const float* y, const float* yNext, floa
         __m128 nx = _mm_sub_ps(_mm_mul_ps(ay, bz), _mm_mul_ps(az, by));
         __m128 ny = _mm_sub_ps(_mm_mul_ps(az, bx), _mm_mul_ps(ax, bz));
         __m128 nz = _mm_sub_ps(_mm_mul_ps(ax, by), _mm_mul_ps(ay, bx));
-        const __m128 length = _mm_sqrt_ps(
-            _mm_add_ps(_mm_add_ps(_mm_mul_ps(nx, nx), _mm_mul_ps(ny, ny)), _mm_mul_ps(nz, nz)));
+        const __m128 length =
+            _mm_sqrt_ps(_mm_add_ps(_mm_add_ps(_mm_mul_ps(nx, nx), _mm_mul_ps(ny, ny)), _mm_mul_ps(nz, nz)));
         const __m128 inverse = _mm_div_ps(_mm_set1_ps(1.0f), length);
         const __m128 nonZero = _mm_cmpneq_ps(length, _mm_setzero_ps());  // NaN stays NaN, as n * (1 / NaN)
         _mm_store_ps(nxs + c, _mm_and_ps(nonZero, _mm_mul_ps(nx, inverse)));
@@ -229,8 +229,7 @@ bool rebuildLandscapeVertices(Heightfield& h, Mesh* mesh) {
         float* stored = h.normals + 3 * r * kGridSize;
         int c = 1;
         for (; c + 4 <= kCells; c += 4) {
-            __m128 p0 = _mm_loadu_ps(xs + c), p1 = _mm_loadu_ps(y + c), p2 = _mm_set1_ps(z),
-                   p3 = _mm_set1_ps(1.0f);
+            __m128 p0 = _mm_loadu_ps(xs + c), p1 = _mm_loadu_ps(y + c), p2 = _mm_set1_ps(z), p3 = _mm_set1_ps(1.0f);
             __m128 q0 = _mm_loadu_ps(nxs + c), q1 = _mm_loadu_ps(nys + c), q2 = _mm_loadu_ps(nzs + c),
                    q3 = _mm_loadu_ps(us + c);
             _MM_TRANSPOSE4_PS(p0, p1, p2, p3);

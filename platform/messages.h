@@ -55,12 +55,11 @@ struct PlatformMessage {
     PlatformWindow* window = nullptr;  // null for WM_QUIT
     uint32_t message = 0;
     uintptr_t wParam = 0;  // key: virtual key; wheel: signed delta in the high 16 bits
-    intptr_t lParam = 0;   // mouse: client x in the low 16 bits, y in the high 16 bits
+    intptr_t lParam = 0;  // mouse: client x in the low 16 bits, y in the high 16 bits
     void* systemWindow = nullptr;  // Win32: the target window's handle, which may be none of the engine's
 };
 
-typedef intptr_t (*WindowProcedure)(PlatformWindow* window, uint32_t message, uintptr_t wParam,
-                                    intptr_t lParam);
+typedef intptr_t (*WindowProcedure)(PlatformWindow* window, uint32_t message, uintptr_t wParam, intptr_t lParam);
 
 // Installs the procedure that receives every dispatched message: registers
 // the window class "myWindowClass" on Win32, starts the event queue on SDL.
@@ -82,5 +81,4 @@ void postKeyMessage(uint32_t virtualKey, bool down);
 
 // What Windows does for messages the engine leaves alone: WM_CLOSE destroys
 // the window; everything else returns 0.
-intptr_t defaultWindowProcedure(PlatformWindow* window, uint32_t message, uintptr_t wParam,
-                                intptr_t lParam);
+intptr_t defaultWindowProcedure(PlatformWindow* window, uint32_t message, uintptr_t wParam, intptr_t lParam);

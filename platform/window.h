@@ -7,7 +7,7 @@
 
 #include <cstdint>
 
-struct PlatformWindow;          // opaque; one per created window
+struct PlatformWindow;  // opaque; one per created window
 typedef void* PlatformGlContext;  // the SDL or WGL context
 
 struct PlatformRect {

@@ -35,7 +35,7 @@ void setClearColour(float red, float green, float blue);
 void clearFrame(float red, float green, float blue);
 void setBlendEnabled(bool enabled);
 void setBlendAdditive();  // GL_SRC_ALPHA, GL_ONE
-void setBlendAlpha();     // GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA
+void setBlendAlpha();  // GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA
 void setDepthTest(bool enabled);
 void setDepthWrite(bool enabled);
 void setCulling(bool enabled);

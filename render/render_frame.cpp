@@ -65,8 +65,8 @@ void drawGroup(Scene* scene, int group) {
         SPRITE_BASE* sprite = static_cast<SPRITE_BASE*>(actor);
         const Texture* texture = sprite->spriteTexture();
         if (!texture || !texture->image) continue;
-        sprite->drawScreen(truncateToPixel(sprite->position.x), truncateToPixel(sprite->position.y),
-                           sprite->scale.x, sprite->scale.y, texture->image->width, texture->image->height);
+        sprite->drawScreen(truncateToPixel(sprite->position.x), truncateToPixel(sprite->position.y), sprite->scale.x,
+                           sprite->scale.y, texture->image->width, texture->image->height);
     }
     end2D();
 

@@ -32,8 +32,9 @@ bool sortOrder(int mode, const std::vector<RenderItem>& items, const float camer
         SortKey& key = keys[i];
         key.index = static_cast<int>(i);
         key.distance = mode <= 2 ? squaredDistance(item, camera) : mode <= 4 ? depthDistance(item, camera) : 0.0f;
-        key.address = mode == 5 ? reinterpret_cast<uintptr_t>(item.shader)
-                                : mode == 6 ? reinterpret_cast<uintptr_t>(itemMaterial(item)) : 0;
+        key.address = mode == 5   ? reinterpret_cast<uintptr_t>(item.shader)
+                      : mode == 6 ? reinterpret_cast<uintptr_t>(itemMaterial(item))
+                                  : 0;
     }
     if (mode == 1 || mode == 3)
         std::sort(keys.begin(), keys.end(), [](const SortKey& a, const SortKey& b) { return a.distance > b.distance; });

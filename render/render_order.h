@@ -10,9 +10,9 @@
 // these small records instead of moving whole items and recomputing
 // distances in every comparison.
 struct SortKey {
-    float distance;     // modes 1 to 4
+    float distance;  // modes 1 to 4
     uintptr_t address;  // modes 5 and 6
-    int index;          // the item's place in the queue
+    int index;  // the item's place in the queue
 };
 
 // Sort modes: 0 emission order; 1 squared distance from the camera, farthest

@@ -14,11 +14,11 @@ struct MeshPart;
 struct Skeleton;
 
 struct RenderItem {
-    Matrix4 world;                    // model matrix * mesh local matrix
+    Matrix4 world;  // model matrix * mesh local matrix
     ShaderProgram* shader = nullptr;  // staticMeshes or skinnedMeshes, chosen at emission
     Mesh* mesh = nullptr;
-    Skeleton* skeleton = nullptr;     // skinned meshes only
-    bool cpuSkinning = false;         // skinned meshes only
+    Skeleton* skeleton = nullptr;  // skinned meshes only
+    bool cpuSkinning = false;  // skinned meshes only
     MeshPart* part = nullptr;
     int cullMode = 1;
     int depthMode = 3;  // carried, not read when drawing

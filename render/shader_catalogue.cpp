@@ -110,8 +110,8 @@ static void buildTrims(ShaderProgram* program) {
         if (trim & TRIM_SPOT_LIGHTS) defines += "#define NO_SPOT_LIGHTS\n";
         if (trim & TRIM_SPECULAR) defines += "#undef ACTIVAR_SPECULAR\n";
         if (trim & TRIM_SECOND_TEXTURE) defines += "#define SINGLE_TEXTURE\n";
-        program->trimmed[trim] = createProgram(program->vertexPath.c_str(), program->fragmentPath.c_str(),
-                                               defines.c_str());
+        program->trimmed[trim] =
+            createProgram(program->vertexPath.c_str(), program->fragmentPath.c_str(), defines.c_str());
         program->trimmed[trim]->trimmedFrom = program;
     }
 }

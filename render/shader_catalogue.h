@@ -35,7 +35,7 @@ constexpr int kUniformCacheSize = 150;
 // What a trimmed build of a mesh program leaves out.
 enum ProgramTrim {
     TRIM_SPOT_LIGHTS = 1,  // no spot light is on
-    TRIM_SPECULAR = 2,     // the material has no specular colour
+    TRIM_SPECULAR = 2,  // the material has no specular colour
     TRIM_SECOND_TEXTURE = 4,  // the draw binds at most one texture
 };
 constexpr int kProgramTrims = 8;
@@ -64,7 +64,6 @@ struct ShaderProgram {
     ShaderProgram* trimmed[kProgramTrims] = {};
     ShaderProgram* trimmedFrom = nullptr;
 };
-
 
 struct ShaderCatalogue {
     ShaderProgram* skinnedMeshes = nullptr;

@@ -19,13 +19,13 @@ public:
     Vector3 position{0.0f, 0.0f, 0.0f};
     Vector3 scale{1.0f, 1.0f, 1.0f};
     Vector3 rotation{0.0f, 0.0f, 0.0f};  // Euler radians about X, Y, Z
-    ACTOR* next = nullptr;              // next object of the same list
-    bool hidden = false;                // hides the whole subtree
+    ACTOR* next = nullptr;  // next object of the same list
+    bool hidden = false;  // hides the whole subtree
 };
 
 struct DRAW_PROPERTIES {
     Scene* scene = nullptr;
-    int cullMode = 1;   // 1: cull back faces; other: no culling
+    int cullMode = 1;  // 1: cull back faces; other: no culling
     int depthMode = 3;  // copied into render items, not read when drawing
     int blendMode = 0;  // likewise
     int reserved = 0;

@@ -37,7 +37,7 @@ public:
     Vector3 backAxis{0.0f, 0.0f, 0.0f};
     Vector3 rightAxis{0.0f, 0.0f, 0.0f};
     Vector3 target{0.0f, 0.0f, -1.0f};
-    MatrixStack* viewStack = nullptr;        // capacity 32
+    MatrixStack* viewStack = nullptr;  // capacity 32
     MatrixStack* projectionStack = nullptr;  // capacity 32
 };
 

@@ -251,8 +251,7 @@ void MODEL3D::updatePose() {
 // The joint a vertex weight refers to, or null when the slot or the joint
 // index it maps to does not exist.
 static const Joint* weightJoint(const Skeleton* skeleton, const MeshPart* part, float slotValue) {
-    if (!part->jointIndices || !(slotValue > -1.0f && slotValue < static_cast<float>(part->jointCount)))
-        return nullptr;
+    if (!part->jointIndices || !(slotValue > -1.0f && slotValue < static_cast<float>(part->jointCount))) return nullptr;
     const int jointIndex = part->jointIndices[static_cast<int>(slotValue)];
     if (jointIndex < 0 || jointIndex >= skeleton->jointCount || !skeleton->joints) return nullptr;
     return skeleton->joints[jointIndex];
@@ -283,7 +282,8 @@ void MODEL3D::skinOnProcessor() {
                 for (int c = 0; c < 4; ++c) p[c] += w * posed[c];
                 const float* m = joint->world.m;
                 const float world3x3[9] = {m[0], m[1], m[2], m[4], m[5], m[6], m[8], m[9], m[10]};
-                const Vector3 normal = vectorTransform3x3(world3x3, vectorTransform3x3(joint->normalMatrix, bindNormal));
+                const Vector3 normal =
+                    vectorTransform3x3(world3x3, vectorTransform3x3(joint->normalMatrix, bindNormal));
                 n = vectorAdd(n, vectorScale(normal, w));
             }
             out.position[0] = p[0];

@@ -23,7 +23,7 @@ struct Texture;
 
 // 76 bytes, the layout the draw code hands to OpenGL.
 struct Vertex {
-    float position[4];    // x, y, z, w = 1
+    float position[4];  // x, y, z, w = 1
     float normal[3];
     float uv0[2];
     float uv1[2];
@@ -69,8 +69,8 @@ struct Joint {
     Joint();  // identity matrices
 
     std::string name;
-    Matrix4 world;        // model space, rewritten by every pose update
-    Matrix4 local;        // bind matrix from the file
+    Matrix4 world;  // model space, rewritten by every pose update
+    Matrix4 local;  // bind matrix from the file
     Matrix4 inverseBind;  // inverse of local
     float normalMatrix[9];  // upper-left 3x3 of inverseBind, column-major
     Joint* parent = nullptr;
@@ -86,7 +86,7 @@ struct SkeletonRoot {
 };
 
 struct Skeleton {
-    Skeleton();   // identity bind-shape matrix
+    Skeleton();  // identity bind-shape matrix
     ~Skeleton();  // frees the root nodes, every joint and the joint array
 
     Matrix4 bindShapeMatrix;  // identity (the file never sets it)
@@ -123,11 +123,11 @@ struct MeshTiles {
 };
 
 struct MeshPart {
-    MeshPart();   // identity local matrix
+    MeshPart();  // identity local matrix
     ~MeshPart();  // material, index buffers, index array, joint arrays, tiles
 
     int* jointIndices = nullptr;  // mesh-local joint number -> skeleton joint index
-    Joint** joints = nullptr;     // resolved; out of range -> nullptr
+    Joint** joints = nullptr;  // resolved; out of range -> nullptr
     int jointCount = 0;
     Matrix4 localMatrix;
     Material* material = nullptr;

@@ -39,7 +39,7 @@ constexpr long long kMaxFileBytes = 256LL << 20;
 
 // Smallest possible encodings, used to check counts against the bytes left.
 constexpr uint64_t kMinNodeBytes = 4 + 64 + 4 + 4 + 4 + 4 + 4;  // no joints, triangles, vertices, materials, children
-constexpr uint64_t kMinJointRecordBytes = 4 + 4 + 4;             // index, parent, childCount
+constexpr uint64_t kMinJointRecordBytes = 4 + 4 + 4;  // index, parent, childCount
 
 // ---- reading ---------------------------------------------------------------
 
@@ -71,13 +71,19 @@ struct ModelFileReader {
         return true;
     }
     uint32_t u32() {
-        if (left() < 4) { fail("file is truncated"); return 0; }
+        if (left() < 4) {
+            fail("file is truncated");
+            return 0;
+        }
         const unsigned char* b = bytes + offset;
         offset += 4;
         return (uint32_t)b[0] << 24 | (uint32_t)b[1] << 16 | (uint32_t)b[2] << 8 | (uint32_t)b[3];
     }
     float f32() {
-        if (left() < 4) { fail("file is truncated"); return 0.0f; }
+        if (left() < 4) {
+            fail("file is truncated");
+            return 0.0f;
+        }
         const unsigned char* b = bytes + offset;
         offset += 4;
         uint32_t bits = (uint32_t)b[0] | (uint32_t)b[1] << 8 | (uint32_t)b[2] << 16 | (uint32_t)b[3] << 24;
@@ -566,7 +572,8 @@ static void buildNode(MODEL3D* model, const ModelFileNode& node) {
 static Joint* buildJoint(Skeleton* skeleton, const ModelFileJoint& record) {
     // The reader guarantees record.index < jointCount and each joint once.
     Joint* joint = skeleton->joints[record.index];
-    joint->parent = record.parentIndex < (uint32_t)skeleton->jointCount ? skeleton->joints[record.parentIndex] : nullptr;
+    joint->parent =
+        record.parentIndex < (uint32_t)skeleton->jointCount ? skeleton->joints[record.parentIndex] : nullptr;
     joint->name = record.name;
     Joint* previous = nullptr;
     for (const ModelFileJoint& childRecord : record.children) {

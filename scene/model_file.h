@@ -29,7 +29,7 @@ struct ModelFileNode {
     uint32_t skinned = 0;  // 0 static; 1 skinned with a skin block per vertex; other: skinned, no block
     Matrix4 localMatrix;
     std::vector<uint32_t> jointIndices;  // stored only when skinned != 0
-    std::vector<uint32_t> indices;       // 3 per triangle, as stored; loadModel keeps the low 16 bits
+    std::vector<uint32_t> indices;  // 3 per triangle, as stored; loadModel keeps the low 16 bits
     uint32_t uvSetCount = 1;
     std::vector<ModelFileVertex> vertices;
     std::vector<std::string> materials;  // PNG paths; the last one is used

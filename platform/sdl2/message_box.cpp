@@ -8,7 +8,6 @@
 
 void showErrorBox(const char* text) {
     // A headless run must never block on a modal box.
-    if (!offscreenVideo() && SDL_ShowSimpleMessageBox(SDL_MESSAGEBOX_WARNING, "Error!", text, nullptr) == 0)
-        return;
+    if (!offscreenVideo() && SDL_ShowSimpleMessageBox(SDL_MESSAGEBOX_WARNING, "Error!", text, nullptr) == 0) return;
     std::fprintf(stderr, "Error! %s\n", text);
 }

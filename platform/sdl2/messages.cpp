@@ -15,8 +15,7 @@ PlatformWindow* targetWindow(uint32_t sdlWindowId) {
 }
 
 intptr_t packPoint(int x, int y) {
-    return static_cast<intptr_t>((static_cast<uint32_t>(static_cast<uint16_t>(y)) << 16) |
-                                 static_cast<uint16_t>(x));
+    return static_cast<intptr_t>((static_cast<uint32_t>(static_cast<uint16_t>(y)) << 16) | static_cast<uint16_t>(x));
 }
 
 // Turns an SDL event into the message Windows would deliver; false for
@@ -71,8 +70,7 @@ bool translateEvent(const SDL_Event& event, PlatformMessage* message) {
         message->wParam = 0;
         message->lParam = 0;
         return true;
-    default:
-        return false;
+    default: return false;
     }
 }
 }  // namespace

@@ -94,8 +94,8 @@ PlatformWindow* createPlatformWindow(const char* title, const PlatformRect& clie
 
     // SDL places the client area, not the frame, at (x, y). Not resizable
     // means no sizing border and no maximise button.
-    SDL_Window* sdl = SDL_CreateWindow(title, client.left, client.top, width, height,
-                                       SDL_WINDOW_OPENGL | SDL_WINDOW_SHOWN);
+    SDL_Window* sdl =
+        SDL_CreateWindow(title, client.left, client.top, width, height, SDL_WINDOW_OPENGL | SDL_WINDOW_SHOWN);
     if (!sdl) return nullptr;
     PlatformWindow* window = &state.windows[state.windowCount++];
     window->sdl = sdl;
@@ -113,9 +113,7 @@ void setPlatformWindowTitle(PlatformWindow* window, const char* title) {
     if (window && !window->destroyed) SDL_SetWindowTitle(window->sdl, title);
 }
 
-const char* platformWindowTitle(PlatformWindow* window) {
-    return window ? SDL_GetWindowTitle(window->sdl) : "";
-}
+const char* platformWindowTitle(PlatformWindow* window) { return window ? SDL_GetWindowTitle(window->sdl) : ""; }
 
 bool platformWindowClientRect(PlatformWindow* window, PlatformRect* client) {
     if (!window || window->destroyed) return false;

@@ -19,8 +19,7 @@ Pointer& pointer() {
 }
 
 intptr_t packPoint(long x, long y) {
-    return static_cast<intptr_t>((static_cast<uint32_t>(static_cast<uint16_t>(y)) << 16) |
-                                 static_cast<uint16_t>(x));
+    return static_cast<intptr_t>((static_cast<uint32_t>(static_cast<uint16_t>(y)) << 16) | static_cast<uint16_t>(x));
 }
 
 void queueMessage(uint32_t message, uintptr_t wParam, intptr_t lParam) {
@@ -86,8 +85,8 @@ bool registerWindowProcedure(WindowProcedure procedure) {
     ok = ok && emscripten_set_keyup_callback(page, nullptr, true, onKey) == EMSCRIPTEN_RESULT_SUCCESS;
     ok = ok && emscripten_set_mousemove_callback(page, nullptr, true, onMouseMove) == EMSCRIPTEN_RESULT_SUCCESS;
     // Buttons as on Windows: pressed on the canvas, released anywhere.
-    ok = ok && emscripten_set_mousedown_callback(kCanvasSelector, nullptr, true, onMouseButton) ==
-                   EMSCRIPTEN_RESULT_SUCCESS;
+    ok = ok &&
+         emscripten_set_mousedown_callback(kCanvasSelector, nullptr, true, onMouseButton) == EMSCRIPTEN_RESULT_SUCCESS;
     ok = ok && emscripten_set_mouseup_callback(page, nullptr, true, onMouseButton) == EMSCRIPTEN_RESULT_SUCCESS;
     ok = ok && emscripten_set_wheel_callback(kCanvasSelector, nullptr, true, onWheel) == EMSCRIPTEN_RESULT_SUCCESS;
     if (!ok) return false;

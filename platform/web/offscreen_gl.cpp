@@ -13,7 +13,7 @@ constexpr const char* kOffscreenCanvas = "#offscreen-canvas";
 }  // namespace
 
 EM_JS(bool, makeOffscreenCanvas, (int width, int height), {
-    if (typeof document === "undefined") return false;
+    if (typeof document == = "undefined") return false;
     let canvas = document.getElementById("offscreen-canvas");
     if (!canvas) {
         canvas = document.createElement("canvas");

@@ -38,14 +38,17 @@ void useOffscreenVideo(int width, int height) {
 
 bool offscreenVideo() { return video().offscreen; }
 
-bool pageAvailable() { return EM_ASM_INT({ return typeof document != "undefined"; }) != 0; }
+bool pageAvailable() {
+    return EM_ASM_INT({ return typeof document != "undefined"; }) != 0;
+}
 
 bool startVideo() { return pageAvailable(); }
 
 bool desktopWorkArea(PlatformRect* area) {
     VideoState& state = video();
     int width = state.offscreenWidth, height = state.offscreenHeight;
-    if (!state.offscreen && emscripten_get_canvas_element_size(kCanvasSelector, &width, &height) != EMSCRIPTEN_RESULT_SUCCESS)
+    if (!state.offscreen &&
+        emscripten_get_canvas_element_size(kCanvasSelector, &width, &height) != EMSCRIPTEN_RESULT_SUCCESS)
         return false;
     *area = {0, 0, width, height};
     return true;

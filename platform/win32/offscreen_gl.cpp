@@ -26,7 +26,8 @@ bool createOffscreenContext(int width, int height, std::string* error, int depth
     if (g_window) g_deviceContext = GetDC(g_window);
     if (g_deviceContext) g_context = createWglContext(g_deviceContext, depthBits, 0);
     if (!g_context) {
-        if (error) *error = g_window ? "no OpenGL context on a hidden window" : "no window can be created (no display?)";
+        if (error)
+            *error = g_window ? "no OpenGL context on a hidden window" : "no window can be created (no display?)";
         destroyOffscreenContext();
         return false;
     }

@@ -54,8 +54,8 @@ HGLRC createWglContext(HDC deviceContext, int depthBits, int swapInterval) {
     if (!context) return nullptr;
     wglMakeCurrent(deviceContext, context);
     // Missing extension: frames are presented without vertical synchronisation.
-    if (auto swapIntervalExt = reinterpret_cast<SwapIntervalFunction>(
-            reinterpret_cast<void*>(wglGetProcAddress("wglSwapIntervalEXT"))))
+    if (auto swapIntervalExt =
+            reinterpret_cast<SwapIntervalFunction>(reinterpret_cast<void*>(wglGetProcAddress("wglSwapIntervalEXT"))))
         swapIntervalExt(swapInterval);
     return context;
 }

@@ -67,9 +67,7 @@ TEST(Stopwatch, MeasuresMillisecondsFromItsStart) {
     EXPECT_EQ(elapsedMilliseconds(longRun), yearSeconds * 1000);
 }
 
-TEST(Stopwatch, UnstartedStopwatchReadsZero) {
-    EXPECT_EQ(elapsedMilliseconds(Stopwatch()), 0u);
-}
+TEST(Stopwatch, UnstartedStopwatchReadsZero) { EXPECT_EQ(elapsedMilliseconds(Stopwatch()), 0u); }
 
 TEST(FrameClock, SecondsAreCounterOverFrequencyInSinglePrecision) {
     FakeCounter counter(2500, 1000);

@@ -142,8 +142,8 @@ TEST(EngineLifecycle, StartUpEscapeAndClose) {
     HWND handle = main.window->handle;
     SetWindowLongA(handle, GWL_STYLE, WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX);
     GetSystemMenu(handle, FALSE);
-    g_windowProcedure = reinterpret_cast<WNDPROC>(
-        SetWindowLongPtrA(handle, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(countMenuLoops)));
+    g_windowProcedure =
+        reinterpret_cast<WNDPROC>(SetWindowLongPtrA(handle, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(countMenuLoops)));
 #endif
     // Escape ends the iteration before the update: nothing counted or drawn.
     // Alt or F10 alone just before asks for the system menu, whose modal loop

@@ -104,8 +104,8 @@ int spriteImageWidth(SPRITE3D* sprite) {
     std::fprintf(stderr,
                  "templates with meshes %d, day sky width %d, night sky width %d, act 5 terrain range %g, "
                  "night sky %s then %s\n",
-                 templatesWithMeshes(), daySkyWidth, spriteImageWidth(w.nightSky[0]), act5Range,
-                 nightSkyBefore.c_str(), spriteImagePath(w.nightSky[0]));
+                 templatesWithMeshes(), daySkyWidth, spriteImageWidth(w.nightSky[0]), act5Range, nightSkyBefore.c_str(),
+                 spriteImagePath(w.nightSky[0]));
     std::exit(0);
 }
 
@@ -157,8 +157,8 @@ TEST_F(DemoWithBadData, CorruptPicturesDecodeToNothing) {
 
 // Folders where files should be: they open like files but hold no bytes.
 TEST_F(DemoWithBadData, FoldersInPlaceOfFilesReadAsMissing) {
-    for (const char* name : {"data/Ultimate Models/Pine.bin", "data/dia.png", "data/bark.png", "data/arial.ttf",
-                             "data/fiesta2018.wav"}) {
+    for (const char* name :
+         {"data/Ultimate Models/Pine.bin", "data/dia.png", "data/bark.png", "data/arial.ttf", "data/fiesta2018.wav"}) {
         fs::remove(dir_.file(name));
         fs::create_directories(dir_.file(name));
     }

@@ -48,10 +48,11 @@ uintptr_t g_driverStart[kMaxRanges], g_driverEnd[kMaxRanges];
 int g_driverRanges = 0;
 
 int addDriverRanges(dl_phdr_info* info, size_t, void*) {
-    static const char* const kDriverLibraries[] = {"_dri.so", "libLLVM", "libgallium", "/libGL", "/libEGL",
-                                                   "/libOpenGL", "libglapi"};
+    static const char* const kDriverLibraries[] = {"_dri.so", "libLLVM",    "libgallium", "/libGL",
+                                                   "/libEGL", "/libOpenGL", "libglapi"};
     bool driver = false;
-    for (const char* name : kDriverLibraries) driver = driver || (info->dlpi_name && std::strstr(info->dlpi_name, name));
+    for (const char* name : kDriverLibraries)
+        driver = driver || (info->dlpi_name && std::strstr(info->dlpi_name, name));
     for (int i = 0; driver && i < info->dlpi_phnum && g_driverRanges < kMaxRanges; ++i) {
         const ElfW(Phdr)& segment = info->dlpi_phdr[i];
         if (segment.p_type != PT_LOAD || !(segment.p_flags & PF_X)) continue;

@@ -40,10 +40,14 @@ struct ActEntry {
     bool scatters;
 };
 const ActEntry kActEntries[kActCount] = {
-    {1, CAMERA_ORBIT, 0, 0, -1, false},    {480, CAMERA_RIDE, -1, -1, -1, false},
-    {961, CAMERA_ORBIT, 1, -1, -1, false}, {1441, CAMERA_RIDE, -1, -1, -1, false},
-    {1921, -1, -1, -1, 1, true},           {2401, CAMERA_ORBIT, 0, 1, -1, true},
-    {2881, CAMERA_RIDE, -1, -1, -1, false}, {3361, CAMERA_ORBIT, 1, -1, 1, false},
+    {1, CAMERA_ORBIT, 0, 0, -1, false},
+    {480, CAMERA_RIDE, -1, -1, -1, false},
+    {961, CAMERA_ORBIT, 1, -1, -1, false},
+    {1441, CAMERA_RIDE, -1, -1, -1, false},
+    {1921, -1, -1, -1, 1, true},
+    {2401, CAMERA_ORBIT, 0, 1, -1, true},
+    {2881, CAMERA_RIDE, -1, -1, -1, false},
+    {3361, CAMERA_ORBIT, 1, -1, 1, false},
     {3841, CAMERA_ORBIT, 1, -1, 1, false},
 };
 

@@ -80,9 +80,9 @@ TEST(DemoWindow, ShowsTheLandscapeKeepsRealTimeAndEndsOnEscape) {
     for (int step = 60; step <= 900; step += step < 480 ? 60 : 6) candidates.push_back(step);
     std::string at;
     for (int step : candidates) at += (at.empty() ? "" : ",") + std::to_string(step);
-    const ToolRun capture = runCapture("--out " + scratch.path() + " --frames 900 --at " + at +
-                                           " --size 320x180 --fast-forward",
-                                       scratch.file("errors.txt"));
+    const ToolRun capture =
+        runCapture("--out " + scratch.path() + " --frames 900 --at " + at + " --size 320x180 --fast-forward",
+                   scratch.file("errors.txt"));
     ASSERT_EQ(capture.exitCode, 0) << capture.errors;
     int bestStep = 0;
     double bestDifference = 255.0;

@@ -4,7 +4,6 @@
 // draws for that step.
 #include <gtest/gtest.h>
 
-
 #include <algorithm>
 #include <string>
 #include <vector>
@@ -33,7 +32,7 @@ struct Segment {
     int hertz;
     double drawSeconds;
     int framesPerSecond;  // what the frame counter reads
-    bool waterKeys;       // Q and A are held for a while at its start
+    bool waterKeys;  // Q and A are held for a while at its start
 };
 
 // The frame just drawn, RGB, top row first, as capture reads and writes it.
@@ -79,12 +78,9 @@ TEST(PacedLoop, KeepsSixtyStepsASecondOnAnyDisplayAndDrawsWhatCaptureDraws) {
     // The order puts catch-up steps on the water keys and around the entries
     // of acts 4 (step 1921, a scatter) and 8 (step 3841).
     const Segment segments[] = {
-        {"60 Hz", 60, 0.002, 60, false},
-        {"75 Hz", 75, 0.002, 60, false},
-        {"144 Hz", 144, 0.002, 60, false},
-        {"12 frames a second", 0, 1.0 / 12, 12, true},
-        {"240 Hz", 240, 0.002, 60, false},
-        {"unthrottled", 0, 0.001, 60, false},
+        {"60 Hz", 60, 0.002, 60, false},   {"75 Hz", 75, 0.002, 60, false},
+        {"144 Hz", 144, 0.002, 60, false}, {"12 frames a second", 0, 1.0 / 12, 12, true},
+        {"240 Hz", 240, 0.002, 60, false}, {"unthrottled", 0, 0.001, 60, false},
         {"30 Hz", 30, 0.002, 30, false},
     };
     DemoWorld& world = demoWorld();

@@ -34,7 +34,7 @@ struct Recording {
     int width = 0, height = 0, pixelFormat = -1;
     double frameRate = 0.0;
     std::vector<double> frameTimes;  // seconds, in decoding order of output
-    std::vector<uint8_t> keptLuma;   // the luma plane of the frame numbered `keep` (from 1)
+    std::vector<uint8_t> keptLuma;  // the luma plane of the frame numbered `keep` (from 1)
     int keptWidth = 0;
     std::vector<float> left;  // the first audio channel, as decoded (encoder padding included)
     double audioSeconds = NAN;  // the audio track's length as the container states it, when it does
@@ -155,8 +155,8 @@ protected:
 }  // namespace
 
 TEST_F(RecordTool, RecordsCapturesFramesWithTheSoundtrackInMp4) {
-    ToolRun run = runTool("record", "--out " + out("demo.mp4") + " --frames 120 --size 320x180",
-                          scratch.file("errors.txt"));
+    ToolRun run =
+        runTool("record", "--out " + out("demo.mp4") + " --frames 120 --size 320x180", scratch.file("errors.txt"));
     ASSERT_EQ(run.exitCode, 0) << run.errors;
     EXPECT_EQ(run.output.find('\n'), run.output.size() - 1) << run.output;
     EXPECT_EQ(jsonNumber(run.output, "frames"), 120);
@@ -219,8 +219,8 @@ TEST_F(RecordTool, CtrlCKeepsAPlayableFileOfTheFramesDone) {
     if (child == 0) {
         dup2(output[1], 1);
         dup2(terminalSide, 2);
-        execl(BIN_DIR "/demo-tool", "demo-tool", "record", "--out", path.c_str(), "--frames", "3000", "--size",
-              "64x36", (char*)nullptr);
+        execl(BIN_DIR "/demo-tool", "demo-tool", "record", "--out", path.c_str(), "--frames", "3000", "--size", "64x36",
+              (char*)nullptr);
         _exit(127);
     }
     close(output[1]);

@@ -25,9 +25,7 @@ const std::string kWindowsBin = SOURCE_DIR "/build-windows/bin/";
 const std::string kWine = SOURCE_DIR "/tools/windows/wine-run.sh";
 
 // Skips unless the Windows programs have been built and Wine is there.
-bool windowsBuildMissing() {
-    return !std::filesystem::exists(kWindowsBin + "demo.exe") || !haveCommand("wine");
-}
+bool windowsBuildMissing() { return !std::filesystem::exists(kWindowsBin + "demo.exe") || !haveCommand("wine"); }
 
 // Waits until every program in the Wine prefix has ended and its server
 // with them. The first program of a session starts Wine's desktop process,
@@ -151,7 +149,8 @@ TEST(WindowsBuild, DemoUnderWineBehavesAsOnLinux) {
     size_t differing = 0;
     for (size_t i = 0; i < windows.rgb.size(); i += 3)
         if (std::abs(windows.rgb[i] - linuxFrame.rgb[i]) + std::abs(windows.rgb[i + 1] - linuxFrame.rgb[i + 1]) +
-                std::abs(windows.rgb[i + 2] - linuxFrame.rgb[i + 2]) > 6)
+                std::abs(windows.rgb[i + 2] - linuxFrame.rgb[i + 2]) >
+            6)
             ++differing;
     std::printf("capture: %zu of %zu pixels differ\n", differing, windows.rgb.size() / 3);
     EXPECT_LT(differing, windows.rgb.size() / 3 / 200) << differing << " pixels differ";

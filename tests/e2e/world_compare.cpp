@@ -36,8 +36,8 @@ std::string jsonDifference(const std::string& a, const std::string& b, double re
             const double x = std::strtod(a.c_str() + i, &endA), y = std::strtod(b.c_str() + j, &endB);
             const std::string textA = a.substr(i, static_cast<size_t>(endA - (a.c_str() + i)));
             const std::string textB = b.substr(j, static_cast<size_t>(endB - (b.c_str() + j)));
-            const bool integers = textA.find_first_of(".eE") == std::string::npos &&
-                                  textB.find_first_of(".eE") == std::string::npos;
+            const bool integers =
+                textA.find_first_of(".eE") == std::string::npos && textB.find_first_of(".eE") == std::string::npos;
             const double scale = std::fmax(std::fabs(x), std::fabs(y));
             const double difference = scale > 0.0 ? std::fabs(x - y) / scale : 0.0;
             *worst = std::fmax(*worst, difference);
@@ -62,8 +62,7 @@ void expectWorldMatchesLinux(const std::string& tool) {
         int linuxExit = -1, otherExit = -1;
         const std::string inScratch = "cd '" + scratch.path() + "' && ";
         const std::string linuxWorld = commandOutput(inScratch + BIN_DIR "/demo-tool world " + settings, &linuxExit);
-        const std::string other =
-            commandOutput(inScratch + tool + " world " + settings + " 2>/dev/null", &otherExit);
+        const std::string other = commandOutput(inScratch + tool + " world " + settings + " 2>/dev/null", &otherExit);
         ASSERT_EQ(linuxExit, 0);
         ASSERT_EQ(otherExit, 0);
         ASSERT_GT(linuxWorld.size(), 1000u);

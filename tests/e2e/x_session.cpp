@@ -42,8 +42,8 @@ XvfbServer::XvfbServer(int width, int height) {
         redirect(2, "/dev/null", 1);
         // -displayfd picks a free display and writes its number; -noreset keeps
         // root properties when the last client leaves.
-        execlp("Xvfb", "Xvfb", "-displayfd", displayFd.c_str(), "-screen", "0", screen.c_str(), "-noreset",
-               "-nolisten", "tcp", static_cast<char*>(nullptr));
+        execlp("Xvfb", "Xvfb", "-displayfd", displayFd.c_str(), "-screen", "0", screen.c_str(), "-noreset", "-nolisten",
+               "tcp", static_cast<char*>(nullptr));
         _exit(127);
     }
     close(fds[1]);
@@ -141,8 +141,8 @@ bool sendCloseRequest(const XvfbServer& server, unsigned long window) {
     auto internAtom = reinterpret_cast<Atom (*)(Display*, const char*, Bool)>(dlsym(x11, "XInternAtom"));
     auto sendEvent = reinterpret_cast<Status (*)(Display*, Window, Bool, long, XEvent*)>(dlsym(x11, "XSendEvent"));
     auto closeDisplay = reinterpret_cast<int (*)(Display*)>(dlsym(x11, "XCloseDisplay"));
-    Display* display = openDisplay && internAtom && sendEvent && closeDisplay ? openDisplay(server.display().c_str())
-                                                                              : nullptr;
+    Display* display =
+        openDisplay && internAtom && sendEvent && closeDisplay ? openDisplay(server.display().c_str()) : nullptr;
     if (!display) return false;
     XEvent event{};
     event.xclient.type = ClientMessage;

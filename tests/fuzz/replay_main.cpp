@@ -20,7 +20,8 @@ int main(int argc, char** argv) {
         const fs::path path = fs::absolute(argv[i]);
         if (fs::is_directory(path)) {
             for (const fs::directory_entry& entry : fs::directory_iterator(path))
-                if (entry.is_regular_file() && entry.path().filename().string()[0] != '.') inputs.push_back(entry.path());
+                if (entry.is_regular_file() && entry.path().filename().string()[0] != '.')
+                    inputs.push_back(entry.path());
         } else if (fs::is_regular_file(path)) {
             inputs.push_back(path);
         } else {

@@ -65,16 +65,18 @@ TEST(PngDecode, EveryColourTypeBecomesFourBytesPerPixelFirstRowFirst) {
     PngSpec palette = spec(3, 1, PNG_COLOR_TYPE_PALETTE, 8, {0, 1, 1});
     palette.palette = {255, 0, 0, 0, 0, 255};
     palette.trns = {0, 128};  // ignored: palette images stay opaque
-    EXPECT_EQ(decode(dir, "pal.png", pngBytes(palette), image), (Bytes{255, 0, 0, 255, 0, 0, 255, 255, 0, 0, 255, 255}));
+    EXPECT_EQ(decode(dir, "pal.png", pngBytes(palette), image),
+              (Bytes{255, 0, 0, 255, 0, 0, 255, 255, 0, 0, 255, 255}));
 }
 
 TEST(PngDecode, SixteenBitAndLowBitDepthsBecomeEightBits) {
     ScratchDir dir;
     Image image;
     // 16-bit samples keep their high byte.
-    EXPECT_EQ(decode(dir, "16.png", pngBytes(spec(1, 1, PNG_COLOR_TYPE_RGBA, 16, {0xAB, 0xCD, 0x12, 0x34, 0x00, 0xFF, 0xFF, 0x00})),
-                     image),
-              (Bytes{0xAB, 0x12, 0x00, 0xFF}));
+    EXPECT_EQ(
+        decode(dir, "16.png",
+               pngBytes(spec(1, 1, PNG_COLOR_TYPE_RGBA, 16, {0xAB, 0xCD, 0x12, 0x34, 0x00, 0xFF, 0xFF, 0x00})), image),
+        (Bytes{0xAB, 0x12, 0x00, 0xFF}));
     // 1-bit grey: 1 0 1, packed most significant bit first.
     EXPECT_EQ(decode(dir, "g1.png", pngBytes(spec(3, 1, PNG_COLOR_TYPE_GRAY, 1, {0xA0})), image),
               (Bytes{255, 255, 255, 255, 0, 0, 0, 255, 255, 255, 255, 255}));
@@ -162,7 +164,8 @@ TEST(PngDecode, CorruptTruncatedAndOversizedFilesGiveNoPixels) {
     // A well-formed header for 100000 x 100000 pixels is refused before any allocation.
     std::string ihdr = {0, 1, (char)0x86, (char)0xA0, 0, 1, (char)0x86, (char)0xA0, 8, 6, 0, 0, 0};
     std::string error;
-    loadImage(image, dir.write("huge.png", good.substr(0, 8) + chunk("IHDR", ihdr) + chunk("IDAT", "xx")).c_str(), &error);
+    loadImage(image, dir.write("huge.png", good.substr(0, 8) + chunk("IHDR", ihdr) + chunk("IDAT", "xx")).c_str(),
+              &error);
     EXPECT_EQ(image.pixels, nullptr);
     EXPECT_NE(error.find("size"), std::string::npos) << error;
 }

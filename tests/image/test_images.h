@@ -12,8 +12,8 @@ struct PngSpec {
     int bitDepth = 8;
     bool interlaced = false;
     std::vector<unsigned char> palette;  // r, g, b triples
-    std::vector<unsigned char> trns;     // palette alpha values
-    std::vector<unsigned char> rows;     // packed rows exactly as the PNG stores them
+    std::vector<unsigned char> trns;  // palette alpha values
+    std::vector<unsigned char> rows;  // packed rows exactly as the PNG stores them
 };
 
 // The bytes of a PNG file.

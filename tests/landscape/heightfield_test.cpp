@@ -134,7 +134,10 @@ TEST(Heightfield, SameSeedSameLandscape) {
 // twelve draws: radius, depth, centre row, centre column for each basin.
 TEST(Heightfield, AmplitudeZeroGivesBasinsOnly) {
     seedRandom(42);
-    struct Basin { double radius, depth; int row, column; } basins[3];
+    struct Basin {
+        double radius, depth;
+        int row, column;
+    } basins[3];
     for (Basin& basin : basins) {
         basin.radius = nextRandom() * (40.0 / 32767.0) + 40.0;
         basin.depth = nextRandom() * (0.25 / 32767.0);

@@ -83,7 +83,8 @@ TEST(LandscapeRebuild, MatchesTheGridFormulasBitForBit) {
             ASSERT_EQ(0, std::memcmp(uv, v.uv0, sizeof uv)) << r << "," << c;
             ASSERT_EQ(0, std::memcmp(normal, v.normal, sizeof normal)) << r << "," << c;
             ASSERT_EQ(0, std::memcmp(normal, h->normals + 3 * i, sizeof normal)) << r << "," << c;
-            ASSERT_EQ(0, std::memcmp(pattern.uv1, v.uv1, sizeof(Vertex) - offsetof(Vertex, uv1)))  // uv1, joints, weights
+            ASSERT_EQ(0,
+                      std::memcmp(pattern.uv1, v.uv1, sizeof(Vertex) - offsetof(Vertex, uv1)))  // uv1, joints, weights
                 << r << "," << c;
         }
     }

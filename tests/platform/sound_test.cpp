@@ -20,12 +20,12 @@ std::string wavFile(uint32_t frames, uint32_t dataSize) {
     putLe(bytes, 36 + dataSize, 4);
     bytes += "WAVEfmt ";
     putLe(bytes, 16, 4);
-    putLe(bytes, 1, 2);      // PCM
-    putLe(bytes, 1, 2);      // mono
+    putLe(bytes, 1, 2);  // PCM
+    putLe(bytes, 1, 2);  // mono
     putLe(bytes, 22050, 4);  // sample rate
     putLe(bytes, 44100, 4);  // byte rate
-    putLe(bytes, 2, 2);      // block align
-    putLe(bytes, 16, 2);     // bits
+    putLe(bytes, 2, 2);  // block align
+    putLe(bytes, 16, 2);  // bits
     bytes += "data";
     putLe(bytes, dataSize, 4);
     for (uint32_t i = 0; i < frames; ++i) putLe(bytes, (i * 997) & 0xFFFF, 2);

@@ -43,7 +43,9 @@ void sortItems(int mode, std::vector<RenderItem>& items) {
         });
         break;
     case 6:
-        by([](const RenderItem& a, const RenderItem& b) { return std::less<const Material*>()(material(a), material(b)); });
+        by([](const RenderItem& a, const RenderItem& b) {
+            return std::less<const Material*>()(material(a), material(b));
+        });
         break;
     default: break;
     }

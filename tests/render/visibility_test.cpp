@@ -33,15 +33,15 @@ TEST(ViewCulling, OnlyBoxesWhollyBeyondOnePlane) {
         item.world.m[14] = z;
         return outsideView(item, projection);
     };
-    EXPECT_FALSE(outsideAt(0, 0, -10));      // straight ahead
+    EXPECT_FALSE(outsideAt(0, 0, -10));  // straight ahead
     EXPECT_FALSE(outsideAt(10.4f, 0, -10));  // reaches over the right edge
-    EXPECT_FALSE(outsideAt(11, 0, -10));     // one corner touches it
-    EXPECT_TRUE(outsideAt(12, 0, -10));      // wholly right of it
-    EXPECT_TRUE(outsideAt(0, -12, -10));     // below
-    EXPECT_TRUE(outsideAt(0, 0, 5));         // behind the camera
-    EXPECT_TRUE(outsideAt(0, 0, 0));         // around the eye, but nearer than the near plane
-    EXPECT_FALSE(outsideAt(0, 0, -1));       // across the near plane
-    EXPECT_TRUE(outsideAt(0, 0, -101));      // beyond the far plane
+    EXPECT_FALSE(outsideAt(11, 0, -10));  // one corner touches it
+    EXPECT_TRUE(outsideAt(12, 0, -10));  // wholly right of it
+    EXPECT_TRUE(outsideAt(0, -12, -10));  // below
+    EXPECT_TRUE(outsideAt(0, 0, 5));  // behind the camera
+    EXPECT_TRUE(outsideAt(0, 0, 0));  // around the eye, but nearer than the near plane
+    EXPECT_FALSE(outsideAt(0, 0, -1));  // across the near plane
+    EXPECT_TRUE(outsideAt(0, 0, -101));  // beyond the far plane
     // Much larger than the view: its corners lie beyond different planes.
     EXPECT_FALSE(outsideAt(0, 0, -10, 100.0f));
 
@@ -86,9 +86,9 @@ TEST(DetailLevels, CoarsestLevelWithinHalfAPixel) {
     };
     // One unit spans 32 * sqrt(2) pixels at depth 1; the box reaches 0.866 nearer.
     EXPECT_EQ(levelAt(-1.5f), 0);
-    EXPECT_EQ(levelAt(-5.0f), 1);   // 0.01 spans 0.11 pixels, 0.1 spans 1.1
+    EXPECT_EQ(levelAt(-5.0f), 1);  // 0.01 spans 0.11 pixels, 0.1 spans 1.1
     EXPECT_EQ(levelAt(-20.0f), 2);  // 0.1 spans 0.24 pixels
-    EXPECT_EQ(levelAt(0.0f), 0);    // around the eye
+    EXPECT_EQ(levelAt(0.0f), 0);  // around the eye
     setDetailPixels(0.0f);
     EXPECT_EQ(levelAt(-20.0f), 0);
     setDetailPixels(0.5f);

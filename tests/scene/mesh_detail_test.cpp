@@ -215,8 +215,8 @@ TEST_F(DetailLevels, DemoModelsStayWithinTheirErrorBothWays) {
                         triangles(*mesh, stored.data() + level.firstIndex, level.indexCount);
                     const float bound = level.error * 1.001f + diagonal * 1e-5f;  // rounding only
                     const float spacing = diagonal / 150.0f;
-                    const std::string where = path + " level " + std::to_string(l + 1) + " error " +
-                                              std::to_string(level.error);
+                    const std::string where =
+                        path + " level " + std::to_string(l + 1) + " error " + std::to_string(level.error);
                     EXPECT_GE(level.error, previous) << where;
                     EXPECT_EQ(pointsFarFrom(full, coarse, spacing, bound), 0) << where << ": full from level";
                     EXPECT_EQ(pointsFarFrom(coarse, full, spacing, bound), 0) << where << ": level from full";

@@ -32,16 +32,27 @@ ModelFileNode makeNode(uint32_t skinned, uint32_t uvSets, int vertexCount, float
     for (int i = 0; i < vertexCount; ++i) {
         ModelFileVertex v;
         float f = seed + (float)i;
-        v.position[0] = f; v.position[1] = -f; v.position[2] = f * 0.5f;
-        for (uint32_t k = 0; k < uvSets; ++k) { v.uv[k][0] = f + 0.125f * (float)k; v.uv[k][1] = -0.5f - (float)k; }
-        v.normal[0] = 0; v.normal[1] = 1; v.normal[2] = 0;
+        v.position[0] = f;
+        v.position[1] = -f;
+        v.position[2] = f * 0.5f;
+        for (uint32_t k = 0; k < uvSets; ++k) {
+            v.uv[k][0] = f + 0.125f * (float)k;
+            v.uv[k][1] = -0.5f - (float)k;
+        }
+        v.normal[0] = 0;
+        v.normal[1] = 1;
+        v.normal[2] = 0;
         for (int j = 0; j < 6; ++j) v.unused[j] = (float)j * f;
         if (skinned == 1) {
-            for (int j = 0; j < 4; ++j) { v.jointSlots[j] = (float)(j % 3); v.weights[j] = 0.25f; }
+            for (int j = 0; j < 4; ++j) {
+                v.jointSlots[j] = (float)(j % 3);
+                v.weights[j] = 0.25f;
+            }
         }
         node.vertices.push_back(v);
     }
-    for (int i = 0; i + 2 < vertexCount; ++i) node.indices.insert(node.indices.end(), {0u, (uint32_t)i + 1, (uint32_t)i + 2});
+    for (int i = 0; i + 2 < vertexCount; ++i)
+        node.indices.insert(node.indices.end(), {0u, (uint32_t)i + 1, (uint32_t)i + 2});
     return node;
 }
 
@@ -86,9 +97,7 @@ ModelFileData makeFullModel() {
     return data;
 }
 
-void expectSameMatrix(const Matrix4& a, const Matrix4& b) {
-    EXPECT_EQ(0, memcmp(a.m, b.m, sizeof a.m));
-}
+void expectSameMatrix(const Matrix4& a, const Matrix4& b) { EXPECT_EQ(0, memcmp(a.m, b.m, sizeof a.m)); }
 
 void expectSameNode(const ModelFileNode& a, const ModelFileNode& b) {
     EXPECT_EQ(a.skinned, b.skinned);
@@ -143,13 +152,19 @@ std::string fileBytes(const std::string& path) {
 struct Bytes {
     std::string s;
     Bytes& u32(uint32_t v) {
-        s += (char)(v >> 24); s += (char)(v >> 16); s += (char)(v >> 8); s += (char)v;
+        s += (char)(v >> 24);
+        s += (char)(v >> 16);
+        s += (char)(v >> 8);
+        s += (char)v;
         return *this;
     }
     Bytes& f32(float f) {
         uint32_t v;
         memcpy(&v, &f, 4);
-        s += (char)v; s += (char)(v >> 8); s += (char)(v >> 16); s += (char)(v >> 24);
+        s += (char)v;
+        s += (char)(v >> 8);
+        s += (char)(v >> 16);
+        s += (char)(v >> 24);
         return *this;
     }
     Bytes& floats(int count, float f = 0.0f) {
@@ -159,9 +174,7 @@ struct Bytes {
 };
 
 // A static node with no triangles or vertices, up to its material count.
-Bytes& emptyNodeHead(Bytes& b) {
-    return b.u32(0).floats(16).u32(0).u32(0).u32(0);
-}
+Bytes& emptyNodeHead(Bytes& b) { return b.u32(0).floats(16).u32(0).u32(0).u32(0); }
 
 struct ReadResult {
     bool ok;
@@ -256,9 +269,9 @@ TEST(ModelFile, WritesTheDocumentedByteLayout) {
     expected.f32(1.0f).f32(0).f32(0).f32(2.0f).f32(0).floats(3).floats(6);
     expected.u32(1).u32(2);
     expected.s += "ab";
-    expected.u32(0);                // children
+    expected.u32(0);  // children
     expected.u32(0).u32(0).u32(0);  // skeleton: no joints, no roots, no names
-    expected.u32(0);                // no animation
+    expected.u32(0);  // no animation
     std::string written = fileBytes(path);
     EXPECT_EQ(expected.s, written);
     EXPECT_EQ(std::string("\x01\x33\xC6\xB6", 4), written.substr(0, 4));

@@ -28,8 +28,7 @@ void removeFolderTree(const std::string& path) {
     // MinGW's library does not return when it meets one. A link is removed
     // itself, never followed: a linked folder belongs to someone else.
     std::error_code error;
-    for (std::filesystem::directory_iterator entry(path, error), end; !error && entry != end;
-         entry.increment(error)) {
+    for (std::filesystem::directory_iterator entry(path, error), end; !error && entry != end; entry.increment(error)) {
         if (!entry->is_symlink(error) && entry->is_directory(error))
             removeFolderTree(entry->path().string());
         else

@@ -40,11 +40,10 @@ struct ModelEntry {
 };
 
 static const ModelEntry kModels[] = {
-    {"DeadTree.bin", kTree},      {"Pine.bin", kTree},          {"SnowPine.bin", kTree},
-    {"SnowTree.bin", kTree},      {"Tree.bin", kTree},          {"PlantsA.bin", kPlant},
-    {"RockA.bin", kRock},         {"RockB.bin", kRock},         {"RockC.bin", kRock},
-    {"RockADessert.bin", kRock},  {"RockBDessert.bin", kRock},  {"RockCDessert.bin", kRock},
-    {"RockASnow.bin", kRock},     {"RockBSnow.bin", kRock},     {"RockCSnow.bin", kRock},
+    {"DeadTree.bin", kTree},  {"Pine.bin", kTree},         {"SnowPine.bin", kTree},     {"SnowTree.bin", kTree},
+    {"Tree.bin", kTree},      {"PlantsA.bin", kPlant},     {"RockA.bin", kRock},        {"RockB.bin", kRock},
+    {"RockC.bin", kRock},     {"RockADessert.bin", kRock}, {"RockBDessert.bin", kRock}, {"RockCDessert.bin", kRock},
+    {"RockASnow.bin", kRock}, {"RockBSnow.bin", kRock},    {"RockCSnow.bin", kRock},
 };
 
 static const char* const kPictures[] = {"terrain_surface4.png", "agua.png", "dia.png", "noche2.png", "icono1.png"};
@@ -105,7 +104,8 @@ static void collectTriangles(const ModelFileNode& node, const Matrix4& parent, s
             e1[axis] = t.corner[1][axis] - t.corner[0][axis];
             e2[axis] = t.corner[2][axis] - t.corner[0][axis];
             t.vertexNormals[axis] = 0.0;
-            for (int k = 0; k < 3; ++k) t.vertexNormals[axis] += node.vertices[node.indices[i + k] & 0xFFFFu].normal[axis];
+            for (int k = 0; k < 3; ++k)
+                t.vertexNormals[axis] += node.vertices[node.indices[i + k] & 0xFFFFu].normal[axis];
         }
         cross(e1, e2, t.windingNormal);
         out.push_back(t);
@@ -227,21 +227,21 @@ TEST_F(AssetGenerator, ModelsReadBackAndFitTheDemoScales) {
         EXPECT_NEAR(low[1], 0.0, 1.0) << "the base sits on y = 0";
         // World sizes at the demo's smallest and largest scale.
         switch (entry.kind) {
-            case kTree:
-                EXPECT_GE(height * 0.2, 250.0);
-                EXPECT_LE(height * 0.35, 1000.0);
-                EXPECT_LE(width, 1.2 * height);
-                break;
-            case kPlant:
-                EXPECT_GE(height * 0.1, 35.0);
-                EXPECT_LE(height * 1.1, 500.0);
-                break;
-            case kRock: {
-                double size = std::fmax(width, height);
-                EXPECT_GE(size * 0.02, 80.0);
-                EXPECT_LE(size * 0.08, 500.0);
-                break;
-            }
+        case kTree:
+            EXPECT_GE(height * 0.2, 250.0);
+            EXPECT_LE(height * 0.35, 1000.0);
+            EXPECT_LE(width, 1.2 * height);
+            break;
+        case kPlant:
+            EXPECT_GE(height * 0.1, 35.0);
+            EXPECT_LE(height * 1.1, 500.0);
+            break;
+        case kRock: {
+            double size = std::fmax(width, height);
+            EXPECT_GE(size * 0.02, 80.0);
+            EXPECT_LE(size * 0.08, 500.0);
+            break;
+        }
         }
     }
 }
@@ -264,7 +264,8 @@ TEST_F(AssetGenerator, ModelsShowFrontFacesFromOutside) {
         double centre[3] = {0, 0, 0}, radius = 0.0;
         for (const Triangle& t : triangles) {
             if (dot3(t.windingNormal, t.vertexNormals) <= 0.0) ++disagreeing;
-            for (int axis = 0; axis < 3; ++axis) centre[axis] += t.corner[0][axis] / static_cast<double>(triangles.size());
+            for (int axis = 0; axis < 3; ++axis)
+                centre[axis] += t.corner[0][axis] / static_cast<double>(triangles.size());
         }
         EXPECT_EQ(disagreeing, 0u) << "triangles whose normals point against their winding";
         for (const Triangle& t : triangles)
@@ -348,7 +349,8 @@ TEST_F(AssetGenerator, ModelVerticesAreWeldedAndInFirstUseOrder) {
 TEST_F(AssetGenerator, PicturesDecodeWithPowerOfTwoSizes) {
     std::vector<std::string> names(std::begin(kPictures), std::end(kPictures));
     for (const auto& item : fs::directory_iterator(dataFile("")))
-        if (item.path().extension() == ".png" && std::find(names.begin(), names.end(), item.path().filename()) == names.end())
+        if (item.path().extension() == ".png" &&
+            std::find(names.begin(), names.end(), item.path().filename()) == names.end())
             names.push_back(item.path().filename().string());
     EXPECT_GE(names.size(), 12u) << "the sky, ground and water pictures and the model textures";
 
@@ -406,7 +408,8 @@ TEST_F(AssetGenerator, SoundtrackIsWholeBarsThatLoopWithoutAJump) {
         return static_cast<int16_t>(littleEndian(wav, 44 + 2 * (frame * channels + channel), 2));
     };
     int peak = 0;
-    for (uint32_t frame = 0; frame < frames; frame += 7) peak = std::max(peak, std::abs(static_cast<int>(sample(frame, 0))));
+    for (uint32_t frame = 0; frame < frames; frame += 7)
+        peak = std::max(peak, std::abs(static_cast<int>(sample(frame, 0))));
     EXPECT_GT(peak, 8000) << "audible";
     for (uint32_t channel = 0; channel < channels; ++channel)
         EXPECT_LT(std::abs(sample(0, channel) - sample(frames - 1, channel)), 1000) << "channel " << channel;

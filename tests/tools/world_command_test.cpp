@@ -9,13 +9,13 @@
 #include <string>
 #include <vector>
 
-
 namespace {
 
 // Standard output, or standard error when `errors` is set.
 std::string runWorld(const std::string& arguments, int* exitCode, bool errors = false) {
     std::string output;
-    const std::string command = BIN_DIR "/demo-tool world " + arguments + (errors ? " 2>&1 >/dev/null" : " 2>/dev/null");
+    const std::string command =
+        BIN_DIR "/demo-tool world " + arguments + (errors ? " 2>&1 >/dev/null" : " 2>/dev/null");
     if (FILE* pipe = popen(command.c_str(), "r")) {
         char buffer[4096];
         size_t read;
@@ -96,7 +96,8 @@ TEST(WorldCommand, InstancesStandOnThePrintedTerrainInTheirClimate) {
         for (const Placed& p : instances(json, kind)) {
             const int c = cell(p.x), r = cell(p.z);
             const int c1 = c < 254 ? c + 1 : c, r1 = r < 254 ? r + 1 : r;
-            const float sum = heights[r * 255 + c] + heights[r * 255 + c1] + heights[r1 * 255 + c] + heights[r1 * 255 + c1];
+            const float sum =
+                heights[r * 255 + c] + heights[r * 255 + c1] + heights[r1 * 255 + c] + heights[r1 * 255 + c1];
             EXPECT_EQ(p.y, sum * 0.25f * scale - 10.0f) << kind << " at " << p.x << ", " << p.z;
             EXPECT_GE(p.y, water);
             EXPECT_LE(std::sqrt(p.x * p.x + p.z * p.z), 10000.0f);

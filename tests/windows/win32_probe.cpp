@@ -39,8 +39,7 @@ int main(int argc, char** argv) {
     ClientToScreen(window, &origin);
     SystemParametersInfoA(SPI_GETWORKAREA, 0, &work, 0);
     LONG style = GetWindowLongA(window, GWL_STYLE), exStyle = GetWindowLongA(window, GWL_EXSTYLE);
-    std::printf("visible=%d\ntitle_length=%d\ntitle=%s\n", IsWindowVisible(window) ? 1 : 0, titleLength,
-                title);
+    std::printf("visible=%d\ntitle_length=%d\ntitle=%s\n", IsWindowVisible(window) ? 1 : 0, titleLength, title);
     std::printf("client=%ld,%ld,%ld,%ld\n", origin.x, origin.y, client.right, client.bottom);
     std::printf("work_area=%ld,%ld,%ld,%ld\n", work.left, work.top, work.right - work.left, work.bottom - work.top);
     std::printf("screen=%d,%d\n", GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN));

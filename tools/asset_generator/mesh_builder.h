@@ -53,8 +53,8 @@ Polyhedron makeIcosphere(int subdivisions);
 // Emits every triangle of the polyhedron as a facet, keeping its winding.
 // With a snow mesh, facets whose normal rises above snowMinNormalY (the
 // upward-facing ones) go there instead.
-void addPolyhedronFacets(MeshBuilder& mesh, const Polyhedron& shape, float texturesPerUnit,
-                         MeshBuilder* snow = nullptr, float snowMinNormalY = 1.0f);
+void addPolyhedronFacets(MeshBuilder& mesh, const Polyhedron& shape, float texturesPerUnit, MeshBuilder* snow = nullptr,
+                         float snowMinNormalY = 1.0f);
 
 // A node with an identity local matrix holding the builder's geometry and one
 // texture; identical vertices are welded and the triangles ordered for the

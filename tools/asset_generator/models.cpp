@@ -258,7 +258,8 @@ static void addDeadBranch(MeshBuilder& wood, Random& random, Vector3 base, Vecto
     int forks = 2 + static_cast<int>(randomNext(random) % 2u);
     float heading = randomRange(random, 0.0f, kTwoPi);
     for (int i = 0; i < forks; ++i) {
-        float azimuth = heading + kTwoPi * static_cast<float>(i) / static_cast<float>(forks) + randomRange(random, -0.4f, 0.4f);
+        float azimuth =
+            heading + kTwoPi * static_cast<float>(i) / static_cast<float>(forks) + randomRange(random, -0.4f, 0.4f);
         Vector3 turned = tiltToward(direction, azimuth, randomRange(random, 0.4f, 0.8f));
         turned = vectorNormalise(turned + Vector3{0.0f, 0.25f, 0.0f});  // dead wood still reaches up
         Vector3 start = tip - direction * (tipRadius * 0.5f);
@@ -348,29 +349,30 @@ static Polyhedron rockShape(RockShape kind, uint32_t seed) {
     Random random = randomSeeded(seed);
     Polyhedron shape;
     switch (kind) {
-        case kBoulder: {  // a broad, blocky boulder
-            Vector3 centre = {0.0f, 1000.0f, 0.0f};
-            shape = makeLump(3, centre, {2600.0f, 1900.0f, 2200.0f}, 0.15f, 1.6f, seed);
-            chisel(shape, centre, random, 9);
-            break;
+    case kBoulder: {  // a broad, blocky boulder
+        Vector3 centre = {0.0f, 1000.0f, 0.0f};
+        shape = makeLump(3, centre, {2600.0f, 1900.0f, 2200.0f}, 0.15f, 1.6f, seed);
+        chisel(shape, centre, random, 9);
+        break;
+    }
+    case kSpire: {  // a tall leaning shard
+        Vector3 centre = {0.0f, 2000.0f, 0.0f};
+        shape = makeLump(3, centre, {1100.0f, 2800.0f, 900.0f}, 0.2f, 2.6f, seed);
+        chisel(shape, centre, random, 8);
+        leanAboutZ(shape, {0.0f, 0.0f, 0.0f}, 0.2f);
+        break;
+    }
+    case kSlabs: {  // a low cluster of flat slabs
+        Vector3 centres[3] = {{-700.0f, 350.0f, -100.0f}, {1400.0f, 500.0f, 700.0f}, {300.0f, 200.0f, -1500.0f}};
+        const Vector3 radii[3] = {{2300.0f, 850.0f, 1600.0f}, {1300.0f, 1000.0f, 1050.0f}, {800.0f, 550.0f, 700.0f}};
+        for (int i = 0; i < 3; ++i) {
+            Polyhedron slab =
+                makeLump(i == 2 ? 2 : 3, centres[i], radii[i], 0.15f, 2.0f, seed + static_cast<uint32_t>(i));
+            chisel(slab, centres[i], random, 6);
+            mergeShape(shape, slab);
         }
-        case kSpire: {  // a tall leaning shard
-            Vector3 centre = {0.0f, 2000.0f, 0.0f};
-            shape = makeLump(3, centre, {1100.0f, 2800.0f, 900.0f}, 0.2f, 2.6f, seed);
-            chisel(shape, centre, random, 8);
-            leanAboutZ(shape, {0.0f, 0.0f, 0.0f}, 0.2f);
-            break;
-        }
-        case kSlabs: {  // a low cluster of flat slabs
-            Vector3 centres[3] = {{-700.0f, 350.0f, -100.0f}, {1400.0f, 500.0f, 700.0f}, {300.0f, 200.0f, -1500.0f}};
-            const Vector3 radii[3] = {{2300.0f, 850.0f, 1600.0f}, {1300.0f, 1000.0f, 1050.0f}, {800.0f, 550.0f, 700.0f}};
-            for (int i = 0; i < 3; ++i) {
-                Polyhedron slab = makeLump(i == 2 ? 2 : 3, centres[i], radii[i], 0.15f, 2.0f, seed + static_cast<uint32_t>(i));
-                chisel(slab, centres[i], random, 6);
-                mergeShape(shape, slab);
-            }
-            break;
-        }
+        break;
+    }
     }
     return shape;
 }
@@ -421,7 +423,8 @@ static bool writeModel(const std::string& folder, const char* name, const ModelF
 
 bool generateModels(const std::string& outDir) {
     std::string folder = outDir + "/Ultimate Models";
-    return writeModel(folder, "DeadTree.bin", buildDeadTree(11)) && writeModel(folder, "Pine.bin", buildPine(21, false)) &&
+    return writeModel(folder, "DeadTree.bin", buildDeadTree(11)) &&
+           writeModel(folder, "Pine.bin", buildPine(21, false)) &&
            writeModel(folder, "SnowPine.bin", buildPine(22, true)) &&
            writeModel(folder, "SnowTree.bin", buildBroadleaf(31, true)) &&
            writeModel(folder, "Tree.bin", buildBroadleaf(32, false)) &&

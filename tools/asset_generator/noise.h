@@ -11,7 +11,7 @@ struct Random {
 
 Random randomSeeded(uint32_t seed);
 uint32_t randomNext(Random& random);  // xorshift32
-float randomFloat(Random& random);    // 0 <= value < 1
+float randomFloat(Random& random);  // 0 <= value < 1
 float randomRange(Random& random, float low, float high);
 
 // Value noise with smooth interpolation, 0..1. The 2D lattice wraps every
@@ -27,8 +27,8 @@ float fractalNoise3(uint32_t seed, float x, float y, float z, int octaves);
 // `period` cells. Distances are in cells.
 struct CellSample {
     float nearest;  // distance to the closest feature point
-    float second;   // distance to the next closest
-    uint32_t id;    // hash of the closest point's cell, for per-feature colour
+    float second;  // distance to the next closest
+    uint32_t id;  // hash of the closest point's cell, for per-feature colour
 };
 CellSample cellNoise2(uint32_t seed, float x, float y, int period);
 // 0 <= value < 1 from an id and a salt.

@@ -72,7 +72,8 @@ static void padNote(Mix& mix, long start, int note, float seconds, float volume)
             float t = static_cast<float>(i) / kSampleRate;
             double phase = frequency * i / kSampleRate;
             float value = 0.0f;
-            for (int k = 1; k <= 7; k += 2) value += static_cast<float>(std::sin(kTwoPi * k * phase)) / static_cast<float>(k * k);
+            for (int k = 1; k <= 7; k += 2)
+                value += static_cast<float>(std::sin(kTwoPi * k * phase)) / static_cast<float>(k * k);
             float swell = t < 0.06f ? t / 0.06f : 1.0f;
             float release = t > seconds - 0.15f ? (seconds - t) / 0.15f : 1.0f;
             addFrame(mix, start + i, volume * value * swell * (release > 0.0f ? release : 0.0f), pan);
@@ -88,7 +89,8 @@ static void pluckNote(Mix& mix, long start, int note, float seconds, float volum
         float t = static_cast<float>(i) / kSampleRate;
         double phase = frequency * i / kSampleRate;
         float value = 0.0f;
-        for (int k = 1; k <= 9; k += 2) value += static_cast<float>(std::sin(kTwoPi * k * phase)) / static_cast<float>(k);
+        for (int k = 1; k <= 9; k += 2)
+            value += static_cast<float>(std::sin(kTwoPi * k * phase)) / static_cast<float>(k);
         addFrame(mix, start + i, volume * value * envelope(t, seconds, 0.003f, decay), pan);
     }
 }
@@ -125,7 +127,7 @@ static void noiseHit(Mix& mix, Random& random, long start, float seconds, float 
 // ---- the arrangement --------------------------------------------------------
 
 struct Chord {
-    int bass;      // root in the bass register
+    int bass;  // root in the bass register
     int tones[3];  // the chord in the middle register
 };
 
@@ -192,7 +194,8 @@ bool generateSoundtrack(const std::string& outDir) {
     arrange(mix);
 
     float peak = 1e-6f;
-    for (int i = 0; i < kLoopSamples; ++i) peak = std::fmax(peak, std::fmax(std::fabs(mix.left[i]), std::fabs(mix.right[i])));
+    for (int i = 0; i < kLoopSamples; ++i)
+        peak = std::fmax(peak, std::fmax(std::fabs(mix.left[i]), std::fabs(mix.right[i])));
     float gain = 0.89f / peak;
 
     const uint16_t channels = 2, bits = 16;
@@ -225,6 +228,7 @@ bool generateSoundtrack(const std::string& outDir) {
         std::fprintf(stderr, "%s: cannot write the file\n", path.c_str());
         return false;
     }
-    reportFile(path, ", " + std::to_string(kBars) + " bars, " + std::to_string(kLoopSamples / kSampleRate) + " s stereo");
+    reportFile(path,
+               ", " + std::to_string(kBars) + " bars, " + std::to_string(kLoopSamples / kSampleRate) + " s stereo");
     return true;
 }

@@ -146,10 +146,8 @@ bool writeSheet(const std::string& path, const std::vector<CapturedFrame>& frame
             std::memcpy(&sheet[((size_t)(top + stripHeight + y) * sheetWidth + left) * 4],
                         &frames[i].rgba[(size_t)y * width * 4], (size_t)width * 4);
         if (face) {
-            std::string label =
-                "frame " + std::to_string(frames[i].frame) + "   act " + std::to_string(frames[i].act);
-            drawLabel(face, label, left + labelPixels / 2, top + labelPixels * 6 / 5, sheetWidth, sheetHeight,
-                      sheet);
+            std::string label = "frame " + std::to_string(frames[i].frame) + "   act " + std::to_string(frames[i].act);
+            drawLabel(face, label, left + labelPixels / 2, top + labelPixels * 6 / 5, sheetWidth, sheetHeight, sheet);
         }
     }
     if (face) FT_Done_Face(face);
@@ -249,14 +247,16 @@ int captureCommand(int argc, char** argv) {
     if (!std::filesystem::exists("shaders/static_meshes_vs.glsl"))
         return fail("shaders/ not found: run from the repository root");
     if (!std::filesystem::exists("data/.complete"))
-        std::fputs("demo-tool capture: data/ is incomplete (run build/bin/generate-data data); "
-                   "missing assets draw nothing\n",
-                   stderr);
+        std::fputs(
+            "demo-tool capture: data/ is incomplete (run build/bin/generate-data data); "
+            "missing assets draw nothing\n",
+            stderr);
     std::error_code directoryError;
     std::filesystem::create_directories(outDirectory, directoryError);
     if (directoryError) return fail(outDirectory + ": " + directoryError.message());
 
-    if (!startHeadless(width, height, demoCallbacks())) return fail("the demo's start-up failed or quit before the first frame");
+    if (!startHeadless(width, height, demoCallbacks()))
+        return fail("the demo's start-up failed or quit before the first frame");
 
     std::vector<double> updateMs, renderMs, readbackMs;
     std::vector<CapturedFrame> sheetFrames;
@@ -292,9 +292,9 @@ int captureCommand(int argc, char** argv) {
     if (!sheetPath.empty() && !sheetFrames.empty() && !writeSheet(sheetPath, sheetFrames, width, height, error))
         return fail(error);
 
-    std::printf("{\"frames\": %d, \"width\": %d, \"height\": %d, \"updateMs\": %s, \"renderMs\": %s, "
-                "\"readbackMs\": %s}\n",
-                framesRun, width, height, summary(updateMs).c_str(), summary(renderMs).c_str(),
-                summary(readbackMs).c_str());
+    std::printf(
+        "{\"frames\": %d, \"width\": %d, \"height\": %d, \"updateMs\": %s, \"renderMs\": %s, "
+        "\"readbackMs\": %s}\n",
+        framesRun, width, height, summary(updateMs).c_str(), summary(renderMs).c_str(), summary(readbackMs).c_str());
     return 0;
 }

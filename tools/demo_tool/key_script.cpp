@@ -33,9 +33,9 @@ uint32_t virtualKeyNamed(const std::string& name) {
     static const struct {
         const char* name;
         uint32_t key;
-    } kNamed[] = {{"Escape", VK_ESCAPE}, {"Enter", VK_RETURN}, {"Space", VK_SPACE}, {"Up", VK_UP},
-                  {"Down", VK_DOWN},     {"Left", VK_LEFT},    {"Right", VK_RIGHT}, {"Shift", VK_SHIFT},
-                  {"Control", VK_CONTROL}};
+    } kNamed[] = {{"Escape", VK_ESCAPE}, {"Enter", VK_RETURN}, {"Space", VK_SPACE},
+                  {"Up", VK_UP},         {"Down", VK_DOWN},    {"Left", VK_LEFT},
+                  {"Right", VK_RIGHT},   {"Shift", VK_SHIFT},  {"Control", VK_CONTROL}};
     for (const auto& entry : kNamed)
         if (sameName(name, entry.name)) return entry.key;
     return 0;

@@ -6,18 +6,23 @@
 #include <cstdio>
 #include <cstring>
 
-#define DEMO_TOOL_COMMANDS(X) \
-    X(shader, "FILE [--compile vertex|fragment]", "print a shader as the engine assembles it, or compile it") \
-    X(image, "FILE", "decode an image and print its fields and pixel hash as JSON") \
-    X(model, "FILE", "load a model file and print its meshes, children, skeleton and animation as JSON") \
-    X(thumbnail, "MODEL --out FILE.png [--size WxH]", "render a model on an offscreen context and write a PNG") \
-    X(capture, "--out DIR --frames N [--at F1,F2,...|--every K] [--size WxH] [--keys SCRIPT] [--sheet FILE.png]", "run the demo offscreen for N frames (numbered from 1), save chosen frames as PNG, print timings as JSON") \
-    X(world, "[--water-level L] [--height-scale S] [--use-raw] [--heights]", "run the scattering pass and print the world as JSON") \
+#define DEMO_TOOL_COMMANDS(X)                                                                                     \
+    X(shader, "FILE [--compile vertex|fragment]", "print a shader as the engine assembles it, or compile it")     \
+    X(image, "FILE", "decode an image and print its fields and pixel hash as JSON")                               \
+    X(model, "FILE", "load a model file and print its meshes, children, skeleton and animation as JSON")          \
+    X(thumbnail, "MODEL --out FILE.png [--size WxH]", "render a model on an offscreen context and write a PNG")   \
+    X(capture, "--out DIR --frames N [--at F1,F2,...|--every K] [--size WxH] [--keys SCRIPT] [--sheet FILE.png]", \
+      "run the demo offscreen for N frames (numbered from 1), save chosen frames as PNG, print timings as JSON")  \
+    X(world, "[--water-level L] [--height-scale S] [--use-raw] [--heights]",                                      \
+      "run the scattering pass and print the world as JSON")                                                      \
     RECORD_COMMAND(X)
 
 // Built only where FFmpeg's libraries are found.
 #ifdef DEMO_TOOL_RECORD
-#define RECORD_COMMAND(X) X(record, "--out FILE.mp4|FILE.mkv [--size WxH] [--frames N|--seconds S] [--fps 60|30] [--quality CRF] [--keys SCRIPT]", "record the demo offscreen as H.264 video with the soundtrack as AAC, print a JSON summary")
+#define RECORD_COMMAND(X)                                                                                            \
+    X(record,                                                                                                        \
+      "--out FILE.mp4|FILE.mkv [--size WxH] [--frames N|--seconds S] [--fps 60|30] [--quality CRF] [--keys SCRIPT]", \
+      "record the demo offscreen as H.264 video with the soundtrack as AAC, print a JSON summary")
 #else
 #define RECORD_COMMAND(X)
 #endif

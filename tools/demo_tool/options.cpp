@@ -23,8 +23,7 @@ static void printFloat(char* out, size_t size, float bound) {
     }
 }
 
-bool readFloatOption(const char* command, const char* option, const char* text, float min, float max,
-                     float& value) {
+bool readFloatOption(const char* command, const char* option, const char* text, float min, float max, float& value) {
     char low[32], high[32], wanted[96];
     printFloat(low, sizeof low, min);
     printFloat(high, sizeof high, max);

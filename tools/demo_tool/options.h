@@ -7,8 +7,7 @@
 
 constexpr int kBadOptionExit = 2;
 
-bool readFloatOption(const char* command, const char* option, const char* text, float min, float max,
-                     float& value);
+bool readFloatOption(const char* command, const char* option, const char* text, float min, float max, float& value);
 bool readIntOption(const char* command, const char* option, const char* text, int min, int max, int& value);
 // WxH, each side 1 to 8192.
 bool readSizeOption(const char* command, const char* option, const char* text, int& width, int& height);

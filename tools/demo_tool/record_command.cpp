@@ -233,9 +233,10 @@ int recordCommand(int argc, char** argv) {
         std::fprintf(stderr, "demo-tool record: the demo ended after iteration %d; %s holds %d of %d frames\n",
                      iterationsRun, outPath.c_str(), framesDone, frames);
     const auto bytes = std::filesystem::file_size(outPath, fileError);
-    std::printf("{\"frames\": %d, \"width\": %d, \"height\": %d, \"fps\": %d, \"duration\": %.3f, \"bytes\": %lld, "
-                "\"renderMedianMs\": %.3f, \"encodeMedianMs\": %.3f}\n",
-                framesDone, width, height, fps, duration, fileError ? -1LL : (long long)bytes, median(renderMs),
-                median(encodeMs));
+    std::printf(
+        "{\"frames\": %d, \"width\": %d, \"height\": %d, \"fps\": %d, \"duration\": %.3f, \"bytes\": %lld, "
+        "\"renderMedianMs\": %.3f, \"encodeMedianMs\": %.3f}\n",
+        framesDone, width, height, fps, duration, fileError ? -1LL : (long long)bytes, median(renderMs),
+        median(encodeMs));
     return stopSignal ? 128 + stopSignal : 0;
 }

@@ -25,8 +25,8 @@ struct VideoEncoder {
     int fps = 60;
     int64_t framesDone = 0;
     std::vector<std::vector<float>> loop;  // the soundtrack, one plane per channel at the encoder's rate
-    int64_t soundDone = 0;                 // samples put into audio frames so far
-    int soundFill = 0;                     // samples in `sound` not yet encoded
+    int64_t soundDone = 0;  // samples put into audio frames so far
+    int soundFill = 0;  // samples in `sound` not yet encoded
 };
 
 namespace {
@@ -252,11 +252,13 @@ Soundtrack readSoundtrack(const char* path) {
             const int channels = decoder->ch_layout.nb_channels;
             converted.resize((size_t)frame->nb_samples * channels);
             uint8_t* out = (uint8_t*)converted.data();
-            const int produced =
-                swr_convert(converter, &out, frame->nb_samples, (const uint8_t**)frame->extended_data, frame->nb_samples);
-            if (produced < 0) ok = false;
-            else soundtrack.samples.insert(soundtrack.samples.end(), converted.begin(),
-                                           converted.begin() + (ptrdiff_t)produced * channels);
+            const int produced = swr_convert(converter, &out, frame->nb_samples, (const uint8_t**)frame->extended_data,
+                                             frame->nb_samples);
+            if (produced < 0)
+                ok = false;
+            else
+                soundtrack.samples.insert(soundtrack.samples.end(), converted.begin(),
+                                          converted.begin() + (ptrdiff_t)produced * channels);
             av_frame_unref(frame);
         }
     }
@@ -278,8 +280,8 @@ VideoEncoder* openVideoEncoder(const VideoSettings& settings, const Soundtrack& 
     av_log_set_level(AV_LOG_ERROR);  // the libraries' notes would bury the tool's own lines
     VideoEncoder* encoder = new VideoEncoder;
     encoder->fps = settings.fps;
-    int result = avformat_alloc_output_context2(&encoder->format, nullptr, settings.container.c_str(),
-                                                settings.path.c_str());
+    int result =
+        avformat_alloc_output_context2(&encoder->format, nullptr, settings.container.c_str(), settings.path.c_str());
     bool ok = result >= 0 || fail(error, "FFmpeg's libraries here cannot write " + settings.container);
     ok = ok && (encoder->packet = av_packet_alloc()) != nullptr;
     ok = ok && openVideoStream(encoder, settings, error) && openAudioStream(encoder, soundtrack, error);

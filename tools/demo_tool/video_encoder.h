@@ -11,7 +11,7 @@
 struct VideoEncoder;
 
 struct VideoSettings {
-    std::string path;       // the file written
+    std::string path;  // the file written
     std::string container;  // FFmpeg's muxer name: "mp4" or "matroska"
     int width = 0, height = 0;  // even: the chroma planes are halved
     int fps = 60;
