@@ -9,6 +9,7 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 export WARNINGS_AS_ERRORS=ON  # a warning fails the test command's builds
 tools/setup.sh
+tools/check-architecture.sh  # layering rules and formatting, by search
 tools/build.sh
 tools/build-windows.sh
 tools/build-web.sh
