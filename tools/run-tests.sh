@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
-# Sets up, builds and runs the whole test suite through CTest, with the
+# Checks the layering and formatting, sets up, builds and runs the whole test
+# suite through CTest, with the
 # Windows build (mingw-w64, build-windows/) and its suites under Wine, the
 # web build (emscripten, build-web/) checked under node and headless Chromium; then
 # the same suite built with AddressSanitizer and UndefinedBehaviorSanitizer
