@@ -1,11 +1,10 @@
 #!/usr/bin/env bash
-# Checks the layering and formatting, sets up, builds and runs the whole test
-# suite through CTest, with the
-# Windows build (mingw-w64, build-windows/) and its suites under Wine, the
-# web build (emscripten, build-web/) checked under node and headless Chromium; then
-# the same suite built with AddressSanitizer and UndefinedBehaviorSanitizer
-# (clang, build-asan/), and each fuzz harness for a minute (FUZZ_SECONDS
-# overrides; 0 skips the fuzzing).
+# Checks the layering and formatting, then sets up, builds and runs the whole
+# test suite through CTest, with the Windows build (mingw-w64, build-windows/)
+# and its suites under Wine, and the web build (emscripten, build-web/) checked
+# under node and headless Chromium; then the same suite built with
+# AddressSanitizer and UndefinedBehaviorSanitizer (clang, build-asan/), and each
+# fuzz harness for a minute (FUZZ_SECONDS overrides; 0 skips the fuzzing).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 export WARNINGS_AS_ERRORS=ON  # a warning fails the test command's builds
