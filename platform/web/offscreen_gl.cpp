@@ -12,8 +12,10 @@ EMSCRIPTEN_WEBGL_CONTEXT_HANDLE g_context = 0;
 constexpr const char* kOffscreenCanvas = "#offscreen-canvas";
 }  // namespace
 
+// JavaScript: clang-format would split its === apart.
+// clang-format off
 EM_JS(bool, makeOffscreenCanvas, (int width, int height), {
-    if (typeof document == = "undefined") return false;
+    if (typeof document === "undefined") return false;
     let canvas = document.getElementById("offscreen-canvas");
     if (!canvas) {
         canvas = document.createElement("canvas");
@@ -25,6 +27,7 @@ EM_JS(bool, makeOffscreenCanvas, (int width, int height), {
     canvas.height = height;
     return true;
 });
+// clang-format on
 
 bool createOffscreenContext(int width, int height, std::string* error, int depthBits) {
     if (!makeOffscreenCanvas(width, height)) {
