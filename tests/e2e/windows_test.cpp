@@ -191,3 +191,25 @@ TEST(WindowsBuild, PackageHoldsEveryFileTheDemoReads) {
     expectFilesUnder(SOURCE_DIR "/shaders", SOURCE_DIR);
     EXPECT_EQ(missing, std::vector<std::string>{});
 }
+
+// What Explorer shows for demo.exe and demo-tool.exe: the icon, as the .ico
+// it was made from, and the product name, version and description.
+TEST(WindowsBuild, ProgramsCarryTheIconAndVersionInformation) {
+    if (!std::filesystem::exists(kWindowsBin + "demo.exe")) GTEST_SKIP() << "no Windows build";
+    if (!haveCommand("wrestool")) GTEST_SKIP() << "wrestool (icoutils) is not installed";
+    const std::string icon = readFile(SOURCE_DIR "/tools/icon/landscape-demo.ico");
+    ASSERT_FALSE(icon.empty());
+    for (const char* program : {"demo", "demo-tool"}) {
+        const std::string exe = kWindowsBin + program + ".exe";
+        EXPECT_TRUE(commandOutput("wrestool -x --type=14 '" + exe + "'") == icon) << program << ".exe: icon";
+        // The version block's strings are UTF-16 and padded with zeros: without
+        // the zero bytes each key runs into its value.
+        std::string version = commandOutput("wrestool -x --raw --type=16 '" + exe + "'");
+        version.erase(std::remove(version.begin(), version.end(), '\0'), version.end());
+        for (const std::string& field :
+             {std::string("ProductNameLandscape demo"), std::string("ProductVersion") + PROJECT_VERSION,
+              std::string("FileVersion") + PROJECT_VERSION, std::string("FileDescriptionLandscape demo"),
+              std::string("OriginalFilename") + program + ".exe"})
+            EXPECT_NE(version.find(field), std::string::npos) << program << ".exe lacks " << field;
+    }
+}
