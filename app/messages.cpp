@@ -8,6 +8,11 @@
 namespace {
 bool g_quitRequested = false;
 bool g_minimised = false;
+bool g_fullScreen = false;
+
+void toggleFullScreen(PlatformWindow* window) {
+    if (setPlatformWindowFullScreen(window, !g_fullScreen)) g_fullScreen = !g_fullScreen;
+}
 
 // The client size the system gave the window; the main loop hands it to the
 // renderer before the next frame. A minimised window keeps its last size.
@@ -50,6 +55,8 @@ intptr_t windowProcedure(PlatformWindow* window, uint32_t message, uintptr_t wPa
         break;
     case WM_KEYDOWN:
     case WM_KEYUP: {
+        const bool repeat = (lParam & (1 << 30)) != 0;
+        if (message == WM_KEYDOWN && (wParam & 0xFFFF) == VK_F11 && !repeat) toggleFullScreen(window);
         int code = keyCodeFromVirtualKey(static_cast<uint32_t>(wParam & 0xFFFF));
         if (code == kNoKey || !keyboard) break;
         if (message == WM_KEYDOWN)
@@ -66,6 +73,15 @@ intptr_t windowProcedure(PlatformWindow* window, uint32_t message, uintptr_t wPa
     case WM_RBUTTONUP: releaseButton(3); break;
     case WM_MOUSEWHEEL:
         if (MouseState* mouse = mouseState()) mouseWheel(*mouse, static_cast<int16_t>((wParam >> 16) & 0xFFFF));
+        break;
+    case WM_SYSKEYDOWN:
+        if ((wParam & 0xFFFF) == VK_RETURN && (lParam & (1 << 29)) && !(lParam & (1 << 30))) {
+            toggleFullScreen(window);
+            return 0;
+        }
+        break;
+    case WM_SYSCHAR:
+        if (wParam == '\r') return 0;  // Alt+Enter: no beep for a missing menu key
         break;
     case WM_KILLFOCUS: releaseEverything(); break;
     case WM_SIZE: clientResized(wParam, lParam); break;

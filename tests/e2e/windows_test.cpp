@@ -191,3 +191,85 @@ TEST(WindowsBuild, PackageHoldsEveryFileTheDemoReads) {
     expectFilesUnder(SOURCE_DIR "/shaders", SOURCE_DIR);
     EXPECT_EQ(missing, std::vector<std::string>{});
 }
+
+// What Explorer shows for demo.exe and demo-tool.exe: the icon, as the .ico
+// it was made from, and the product name, version and description.
+TEST(WindowsBuild, ProgramsCarryTheIconAndVersionInformation) {
+    if (!std::filesystem::exists(kWindowsBin + "demo.exe")) GTEST_SKIP() << "no Windows build";
+    if (!haveCommand("wrestool")) GTEST_SKIP() << "wrestool (icoutils) is not installed";
+    const std::string icon = readFile(SOURCE_DIR "/tools/icon/landscape-demo.ico");
+    ASSERT_FALSE(icon.empty());
+    ScratchDir scratch;
+    for (const char* program : {"demo", "demo-tool"}) {
+        const std::string exe = kWindowsBin + program + ".exe";
+        // wrestool rebuilds the .ico from the resources (and pads its end).
+        commandOutput("wrestool -x --type=14 '" + exe + "' > '" + scratch.file("icon.ico") + "'");
+        const std::string extracted = readFile(scratch.file("icon.ico"));
+        EXPECT_TRUE(extracted.compare(0, icon.size(), icon) == 0) << program << ".exe: icon";
+        // The version block's strings are UTF-16 and padded with zeros: without
+        // the zero bytes each key runs into its value.
+        std::string version = commandOutput("wrestool -x --raw --type=16 '" + exe + "'");
+        version.erase(std::remove(version.begin(), version.end(), '\0'), version.end());
+        for (const std::string& field :
+             {std::string("ProductNameLandscape demo"), std::string("ProductVersion") + PROJECT_VERSION,
+              std::string("FileVersion") + PROJECT_VERSION, std::string("FileDescriptionLandscape demo"),
+              std::string("OriginalFilename") + program + ".exe"})
+            EXPECT_NE(version.find(field), std::string::npos) << program << ".exe lacks " << field;
+    }
+}
+
+// F11 under Wine: the window leaves the work area for the whole screen and the
+// next frames fill it, F11 brings the work-area window back, Escape in full
+// screen ends the demo with 0. Xvfb has no panel: a simulated one keeps the
+// work area 30 rows short of the screen.
+TEST(WindowsBuild, F11SwitchesBetweenFullScreenAndTheWorkArea) {
+    if (windowsBuildMissing()) GTEST_SKIP() << "no Windows build or Wine";
+    for (const char* tool : {"xdotool", "xwininfo", "xprop", "xwd", "convert"})
+        if (!haveCommand(tool)) GTEST_SKIP() << tool << " is not installed";
+    waitForWineToEnd();
+    const int width = 320, height = 180, workHeight = 150;
+    XvfbServer server(width, height);
+    ASSERT_TRUE(server.running()) << "Xvfb did not start";
+    server.run("xprop -root -f _NET_WORKAREA 32c -set _NET_WORKAREA 0,0," + std::to_string(width) + "," +
+               std::to_string(workHeight));
+    ScratchDir scratch;
+    DemoProcess demo(server.display(), scratch.file("stderr.txt"), {kWine, kWindowsBin + "demo.exe"});
+    // The size of demo.exe's top-level X window ("WxH"), waiting up to `seconds` for `expected`.
+    auto windowSizeBecomes = [&](const std::string& expected, double seconds) {
+        std::string size;
+        for (auto end = std::chrono::steady_clock::now() + std::chrono::duration<double>(seconds);
+             std::chrono::steady_clock::now() < end; std::this_thread::sleep_for(std::chrono::milliseconds(200))) {
+            std::istringstream lines(server.run("xwininfo -root -children"));
+            for (std::string line; std::getline(lines, line);)
+                if (line.find("(\"demo.exe\" \"demo.exe\")") != std::string::npos &&
+                    line.find("Default IME") == std::string::npos) {
+                    std::istringstream fields(line.substr(line.find(')', line.find("(\"demo.exe")) + 1));
+                    fields >> size;
+                    size = size.substr(0, size.find('+'));
+                }
+            if (size == expected) return true;
+        }
+        ADD_FAILURE() << "the window is " << size << ", not " << expected;
+        return false;
+    };
+    const std::string workArea = std::to_string(width) + "x" + std::to_string(workHeight);
+    const std::string screen = std::to_string(width) + "x" + std::to_string(height);
+    ASSERT_TRUE(windowSizeBecomes(workArea, 60.0));
+    std::this_thread::sleep_for(std::chrono::seconds(5));  // start-up, then frames
+    server.run("xdotool mousemove 160 75 key F11");
+    ASSERT_TRUE(windowSizeBecomes(screen, 10.0));
+    std::this_thread::sleep_for(std::chrono::seconds(2));
+    server.run("xwd -root -silent | convert xwd:- " + scratch.file("screen.png"));
+    const Picture picture = readPicture(scratch.file("screen.png"));
+    ASSERT_EQ(picture.height, height);
+    // The rows below the work area show the landscape, drawn for the new size.
+    EXPECT_GT(pixelShares(picture, workHeight, height).share[PIXEL_LAND], 0.5);
+    EXPECT_GT(pixelShares(picture, 0, height / 3).share[PIXEL_SKY], 0.03) << "no sky at the top";
+    server.run("xdotool key F11");
+    EXPECT_TRUE(windowSizeBecomes(workArea, 10.0));
+    server.run("xdotool key F11");
+    EXPECT_TRUE(windowSizeBecomes(screen, 10.0));
+    server.run("xdotool key Escape");
+    ASSERT_TRUE(demo.waitForExit(30.0)) << "the demo did not end on Escape";
+    EXPECT_EQ(demo.exitCode(), 0);
+}
