@@ -3,6 +3,7 @@
 #include "app/clock.h"
 #include "app/engine.h"
 #include "app/input.h"
+#include "platform/cursor.h"
 #include "platform/window.h"
 
 namespace {
@@ -25,14 +26,23 @@ void clientResized(uintptr_t reason, intptr_t size) {
     record->height = height;
 }
 
-void pressButton(int button) {
+// The mouse stays captured while any button is held: its release reaches the
+// window even when the cursor has left it.
+void pressButton(PlatformWindow* window, int button) {
     MouseState* mouse = mouseState();
     Stopwatch* clock = inputStopwatch();
-    if (mouse && clock) buttonDown(*mouse, *clock, button);
+    if (!mouse || !clock) return;
+    buttonDown(*mouse, *clock, button);
+    captureMouse(window, true);
 }
 
 void releaseButton(int button) {
-    if (MouseState* mouse = mouseState()) buttonUp(*mouse, button);
+    MouseState* mouse = mouseState();
+    if (!mouse) return;
+    buttonUp(*mouse, button);
+    for (int held = 0; held < kMouseButtonCount; ++held)
+        if (mouse->held[held]) return;
+    captureMouse(nullptr, false);
 }
 
 // Keys and buttons let go after the focus left send their key-ups and
@@ -42,6 +52,7 @@ void releaseEverything() {
         for (int code = 0; code < kKeyCodeCount; ++code) keyUp(*keyboard, code);
     if (MouseState* mouse = mouseState())
         for (int button = 0; button < kMouseButtonCount; ++button) buttonUp(*mouse, button);
+    captureMouse(nullptr, false);
 }
 }  // namespace
 
@@ -65,9 +76,9 @@ intptr_t windowProcedure(PlatformWindow* window, uint32_t message, uintptr_t wPa
             keyUp(*keyboard, code);
         break;
     }
-    case WM_LBUTTONDOWN: pressButton(1); break;
-    case WM_MBUTTONDOWN: pressButton(2); break;
-    case WM_RBUTTONDOWN: pressButton(3); break;
+    case WM_LBUTTONDOWN: pressButton(window, 1); break;
+    case WM_MBUTTONDOWN: pressButton(window, 2); break;
+    case WM_RBUTTONDOWN: pressButton(window, 3); break;
     case WM_LBUTTONUP: releaseButton(1); break;
     case WM_MBUTTONUP: releaseButton(2); break;
     case WM_RBUTTONUP: releaseButton(3); break;
@@ -86,10 +97,12 @@ intptr_t windowProcedure(PlatformWindow* window, uint32_t message, uintptr_t wPa
     case WM_KILLFOCUS: releaseEverything(); break;
     case WM_SIZE: clientResized(wParam, lParam); break;
     case WM_SYSCOMMAND:
-        // Alt or F10 alone would open the system menu, whose modal loop stops
-        // the frames until it is left and takes the next Escape. Alt+F4 and
-        // the mouse still reach their commands.
-        if ((wParam & 0xFFF0) == SC_KEYMENU) return 0;
+        // Alt or F10 alone (or Alt with a letter, as for a menu bar) would
+        // open the system menu, whose modal loop stops the frames until it is
+        // left and takes the next Escape. Alt+Space asks for that menu on
+        // purpose (to move or close a window out of the mouse's reach);
+        // Alt+F4 and the mouse still reach their commands.
+        if ((wParam & 0xFFF0) == SC_KEYMENU && lParam != ' ') return 0;
         break;
     default: break;
     }

@@ -58,6 +58,42 @@ std::vector<int> numbers(const std::string& text) {
     return values;
 }
 
+// Sets the display scale of the Wine prefix (96 is 100 %) for the programs
+// started after it; put back to 100 % when it goes.
+struct WineDisplayScale {
+    explicit WineDisplayScale(int dotsPerInch) { set(dotsPerInch); }
+    ~WineDisplayScale() { set(96); }
+    static void set(int dotsPerInch) {
+        waitForWineToEnd();
+        commandOutput("DISPLAY= " + kWine + " reg add 'HKCU\\Control Panel\\Desktop' /v LogPixels /t REG_DWORD /d " +
+                      std::to_string(dotsPerInch) + " /f > /dev/null 2>&1");
+        waitForWineToEnd();
+    }
+};
+
+// The best match of `screen` among capture's pictures at `steps` of the given
+// size, each cut to its bottom screen.height rows as a window that height
+// would show a picture drawn for the whole size.
+double bestCaptureMatch(const Picture& screen, const std::string& folder, const std::vector<int>& steps, int width,
+                        int height) {
+    std::string at;
+    for (int step : steps) at += (at.empty() ? "" : ",") + std::to_string(step);
+    std::filesystem::create_directories(folder);
+    const ToolRun capture =
+        runCapture("--out " + folder + " --frames " + std::to_string(steps.back()) + " --at " + at + " --size " +
+                       std::to_string(width) + "x" + std::to_string(height) + " --fast-forward",
+                   folder + "/errors.txt");
+    EXPECT_EQ(capture.exitCode, 0) << capture.errors;
+    double best = 255.0;
+    for (int step : steps) {
+        char name[32];
+        std::snprintf(name, sizeof name, "/frame-%05d.png", step);
+        const Picture picture = readPicture(folder + name);
+        const Picture shown = cropPicture(picture, 0, picture.height - screen.height, screen.width, screen.height);
+        best = std::min(best, meanDifference(screen, shown));
+    }
+    return best;
+}
 }  // namespace
 
 // One walk through what a Windows user sees: the world demo-tool.exe prints,
@@ -75,11 +111,19 @@ TEST(WindowsBuild, DemoUnderWineBehavesAsOnLinux) {
     waitForWineToEnd();
     expectWorldMatchesLinux("DISPLAY= " + kWine + " " + kWindowsBin + "demo-tool.exe");
     waitForWineToEnd();
+    // Both programs carry the manifest that makes them per-monitor DPI aware.
+    for (const char* program : {"demo.exe", "demo-tool.exe"}) {
+        const std::string manifest =
+            server.run(kWine + " " + kWindowsBin + "win32-probe.exe manifest " + kWindowsBin + program);
+        EXPECT_NE(manifest.find(">true/pm<"), std::string::npos) << program << ": " << manifest;
+        EXPECT_NE(manifest.find(">PerMonitorV2, PerMonitor<"), std::string::npos) << program;
+    }
 
     ScratchDir scratch;
     const std::vector<std::string> demo = {kWine, kWindowsBin + "demo.exe"};
 
     {
+        const auto started = std::chrono::steady_clock::now();
         DemoProcess process(server.display(), scratch.file("stderr.txt"), demo);
         // The title is ":-)" from creation until the engine start-up empties it.
         std::map<std::string, std::string> window = probe(server, "window 60");
@@ -92,6 +136,7 @@ TEST(WindowsBuild, DemoUnderWineBehavesAsOnLinux) {
         EXPECT_EQ(window["title_length"], "0");
         EXPECT_EQ(window["style"], "0x14ca0000");  // visible, clip siblings, caption, system menu, minimise box
         EXPECT_EQ(std::strtoul(window["ex_style"].c_str(), nullptr, 16) & 0x10, 0x10u);  // accepts files
+        EXPECT_EQ(window["dpi_awareness"], "2") << "not per-monitor DPI aware";
         const std::vector<int> client = numbers(window["client"]), work = numbers(window["work_area"]);
         ASSERT_EQ(client.size(), 4u);
         ASSERT_EQ(work.size(), 4u);
@@ -119,6 +164,25 @@ TEST(WindowsBuild, DemoUnderWineBehavesAsOnLinux) {
         ASSERT_EQ(picture.width, width) << "no screenshot";
         EXPECT_GT(pixelShares(picture, height / 2, client[3]).share[PIXEL_LAND], 0.5) << "no terrain on screen";
         EXPECT_GT(pixelShares(picture, 0, height / 2).share[PIXEL_SKY], 0.03) << "no day sky above";
+
+        // The window shows the whole picture drawn for its client area: it
+        // matches capture at the client's size (the demo keeps real time, so
+        // it is at one of the steps since the start), better than the bottom
+        // rows of a picture drawn for the taller work area.
+        const int stepsSoFar =
+            (int)(60 * std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count());
+        std::vector<int> steps;
+        for (int step = 3; step <= stepsSoFar; step += 3) steps.push_back(step);
+        ASSERT_FALSE(steps.empty());
+        const Picture shown = cropPicture(picture, client[0], client[1], client[2], client[3]);
+        const double clientMatch = bestCaptureMatch(shown, scratch.file("client"), steps, client[2], client[3]);
+        const double workMatch = bestCaptureMatch(shown, scratch.file("work"), steps, work[2], work[3]);
+        std::printf("window against capture: %.2f at %dx%d, %.2f at %dx%d\n", clientMatch, client[2], client[3],
+                    workMatch, work[2], work[3]);
+        EXPECT_LT(clientMatch, 25.0);
+        if (client[3] != work[3]) {
+            EXPECT_LT(clientMatch, workMatch) << "the picture was drawn for another size";
+        }
 
         server.run("xdotool mousemove " + std::to_string(width / 2) + " " + std::to_string(height / 2) + " key Escape");
         ASSERT_TRUE(process.waitForExit(30.0)) << "demo.exe did not end on Escape";
@@ -154,6 +218,26 @@ TEST(WindowsBuild, DemoUnderWineBehavesAsOnLinux) {
             ++differing;
     std::printf("capture: %zu of %zu pixels differ\n", differing, windows.rgb.size() / 3);
     EXPECT_LT(differing, windows.rgb.size() / 3 / 200) << differing << " pixels differ";
+
+    // At 150 % display scale the window still covers the work area in the
+    // display's own pixels.
+    {
+        WineDisplayScale scale(144);
+        DemoProcess process(server.display(), scratch.file("stderr.txt"), demo);
+        std::map<std::string, std::string> window = probe(server, "window 60");
+        ASSERT_EQ(window["found"], "1") << readFile(scratch.file("stderr.txt"));
+        const std::vector<int> client = numbers(window["client"]), work = numbers(window["work_area"]);
+        ASSERT_EQ(client.size(), 4u);
+        ASSERT_EQ(work.size(), 4u);
+        std::printf("at 144 dpi: client %dx%d, work area %dx%d\n", client[2], client[3], work[2], work[3]);
+        EXPECT_EQ(window["dpi"], "144");
+        EXPECT_EQ(work[2], width);
+        EXPECT_EQ(client[2], work[2]);
+        EXPECT_LE(client[3], work[3]);
+        EXPECT_GE(client[3], work[3] - 60);  // the caption, at 150 %
+        server.run("xdotool mousemove " + std::to_string(width / 2) + " " + std::to_string(height / 2) + " key Escape");
+        ASSERT_TRUE(process.waitForExit(30.0)) << "demo.exe did not end on Escape";
+    }
 
     waitForWineToEnd();
     {
