@@ -86,13 +86,13 @@ bool demoStartup() {
     createLandscapeMesh(w.waterModel, w.terrain, 1.0f);
     reloadFromFile(w.waterModel->meshes->part->material->textures[0], "data/agua.png");
     w.waterModel->scale = {1.0f, 1.0f, 1.0f};
-    w.waterModel->cullMode = 2;
+    w.waterModel->cullMode = CullMode::None;
     w.waterModel->setAlpha(0.2f);
 
     w.terrainModel = w.scene->createModel();
     createLandscapeMesh(w.terrainModel, w.terrain, 10.0f);
     w.terrainModel->scale = {1.0f, 1.0f, 1.0f};
-    w.terrainModel->cullMode = 2;
+    w.terrainModel->cullMode = CullMode::None;
 
     releaseMaterialPictures();  // every model and landscape picture is loaded by now
 

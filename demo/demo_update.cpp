@@ -21,34 +21,34 @@ int actAt(float scriptClock) {
 static void enterAct(DemoWorld& w, int act) {
     switch (act) {
     case 0:
-        w.cameraMode = CAMERA_ORBIT;
+        w.cameraMode = CameraMode::Orbit;
         w.night = false;
         w.orbitSpin = false;
         break;
-    case 1: w.cameraMode = CAMERA_RIDE; break;
+    case 1: w.cameraMode = CameraMode::Ride; break;
     case 2:
         w.orbitSpin = true;
-        w.cameraMode = CAMERA_ORBIT;
+        w.cameraMode = CameraMode::Orbit;
         break;
-    case 3: w.cameraMode = CAMERA_RIDE; break;
+    case 3: w.cameraMode = CameraMode::Ride; break;
     case 4:
         scatter(false);
         w.breathing = true;
         break;
     case 5:
         w.orbitSpin = false;
-        w.cameraMode = CAMERA_ORBIT;
+        w.cameraMode = CameraMode::Orbit;
         w.night = true;
         scatter(true);
         break;
-    case 6: w.cameraMode = CAMERA_RIDE; break;
+    case 6: w.cameraMode = CameraMode::Ride; break;
     case 7:
         w.orbitSpin = true;
-        w.cameraMode = CAMERA_ORBIT;
+        w.cameraMode = CameraMode::Orbit;
         w.breathing = true;
         break;
     case 8:
-        w.cameraMode = CAMERA_ORBIT;
+        w.cameraMode = CameraMode::Orbit;
         w.breathing = true;
         w.orbitSpin = true;
         for (SPRITE3D* face : w.nightSky)
@@ -110,7 +110,7 @@ void cameraStep() {
     DemoWorld& w = demoWorld();
     CAMERA3D* camera = currentCamera();
     if (!camera) return;
-    if (w.cameraMode == CAMERA_ORBIT) {
+    if (w.cameraMode == CameraMode::Orbit) {
         if (w.orbitSpin) w.orbitYaw = advanceOrbitYaw(w.orbitYaw);
         camera->position = {std::sin(w.orbitYaw) * w.orbitDistance, std::sin(w.orbitPitch) * w.orbitDistance,
                             std::cos(w.orbitPitch) * std::cos(w.orbitYaw) * w.orbitDistance};
@@ -148,7 +148,7 @@ void flyersStep() {
         }
         MODEL3D* flyer = w.flyers[i];
         if (flyer) flyer->position = {x, y, z};
-        if (i == 0 && w.cameraMode == CAMERA_RIDE && w.camera) {
+        if (i == 0 && w.cameraMode == CameraMode::Ride && w.camera) {
             w.camera->position = {x, y - 10.0f, z};
             w.orbitYaw = f.phase + 1.570795f;
         }

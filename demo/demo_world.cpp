@@ -33,7 +33,7 @@ void resetDemoWorld() {
     w.scriptClock = 0.0f;
     w.currentAct = 0;
     w.previousAct = -1;
-    w.cameraMode = CAMERA_ORBIT;
+    w.cameraMode = CameraMode::Orbit;
     w.orbitSpin = true;
     w.orbitPitch = 0.5f;
     w.orbitYaw = 0.7f;

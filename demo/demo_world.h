@@ -31,7 +31,7 @@ struct ScatterInstance {
     float scaleX = 1.0f, scaleY = 1.0f, scaleZ = 1.0f;
 };
 
-enum CameraMode { CAMERA_RIDE = 2, CAMERA_ORBIT = 3 };
+enum class CameraMode { Ride = 2, Orbit = 3 };
 
 constexpr int kTreeTemplateCount = 5;
 constexpr int kRockTemplateCount = 9;
@@ -59,7 +59,7 @@ struct DemoWorld {
     float scriptClock;
     int currentAct;
     int previousAct;
-    int cameraMode;
+    CameraMode cameraMode;
     bool orbitSpin;
     float orbitPitch, orbitYaw, orbitDistance;
     bool breathing;

@@ -10,27 +10,27 @@
 // by the range of the value divided by 32767.
 static float draw(float scale) { return static_cast<float>(nextRandom()) * scale; }
 
-int climateAt(const DemoWorld& world, float y) {
+Climate climateAt(const DemoWorld& world, float y) {
     const float t = (y - world.waterLevel) / (world.terrain.maxHeight * world.terrain.heightScale - world.waterLevel);
     // Only a finite y within int64 range converts; any other is taken as even.
     const bool odd = std::fabs(y) < 9.2e18f && (static_cast<int64_t>(y) % 2) != 0;
-    if (t > 0.4f) return 2;
-    if (t > 0.2f) return odd ? 2 : 1;
-    if (t > 0.1f) return odd ? 1 : 0;
-    return 0;
+    if (t > 0.4f) return Climate::Snowy;
+    if (t > 0.2f) return odd ? Climate::Snowy : Climate::Dry;
+    if (t > 0.1f) return odd ? Climate::Dry : Climate::Temperate;
+    return Climate::Temperate;
 }
 
 enum ScatterKind { SCATTER_TREE, SCATTER_PLANT, SCATTER_ROCK };
 
-static int pickTemplate(ScatterKind kind, int climate) {
+static int pickTemplate(ScatterKind kind, Climate climate) {
     if (kind == SCATTER_PLANT) return 0;
     if (kind == SCATTER_TREE) {
-        if (climate == 1) return 0;  // DeadTree, no draw
+        if (climate == Climate::Dry) return 0;  // DeadTree, no draw
         const int r = nextRandom();
-        if (climate == 0) return (r % 2 != 0) ? 1 : 4;  // Pine or Tree
+        if (climate == Climate::Temperate) return (r % 2 != 0) ? 1 : 4;  // Pine or Tree
         return (r % 2 == 0) ? 3 : 2;  // SnowTree or SnowPine
     }
-    return nextRandom() % 3 + climate * 3;  // the plain, "Dessert" or "Snow" rocks
+    return nextRandom() % 3 + static_cast<int>(climate) * 3;  // the plain, "Dessert" or "Snow" rocks
 }
 
 static float sizeScale(ScatterKind kind) {
@@ -66,7 +66,7 @@ static void attempt(DemoWorld& world, ScatterKind kind, std::vector<ScatterInsta
         if (world.waterLevel > y) continue;
 
         ScatterInstance instance;
-        const int climate = kind == SCATTER_PLANT ? 0 : climateAt(world, y);
+        const Climate climate = kind == SCATTER_PLANT ? Climate::Temperate : climateAt(world, y);
         instance.templateIndex = pickTemplate(kind, climate);
         const float s1 = draw(sizeScale(kind)) + sizeBase(kind);
         const float s2 = draw(sizeScale(kind)) + sizeBase(kind);

@@ -12,5 +12,7 @@ constexpr unsigned kScatterSeed = 174201u;
 void scatter(bool useRawFile);
 // The same pass on any world, with the regenerations chosen by the caller.
 void scatterWorld(DemoWorld& world, bool useRawFile, bool generateTerrain, bool generateWater);
-// 0 temperate, 1 dry, 2 snowy, for a taken candidate at height y.
-int climateAt(const DemoWorld& world, float y);
+// Picks the model variants: the number is the rock set (temperate, "Dessert", "Snow").
+enum class Climate { Temperate = 0, Dry = 1, Snowy = 2 };
+// The climate of a taken candidate at height y.
+Climate climateAt(const DemoWorld& world, float y);

@@ -33,8 +33,8 @@ DRAWABLE_IMAGE_BASE::DRAWABLE_IMAGE_BASE() {
     Material* material = new Material;
     part->material = material;
     material->shader = shaderCatalogue().sprites3d;
-    material->cullMode = 2;  // both faces
-    material->depthMode = 1;  // depth test, no depth writes
+    material->cullMode = CullMode::None;
+    material->depthMode = DepthMode::TestOnly;
     material->reserved1 = 1;
     material->setTextureSlots(1);
     material->textures[0] = createTexture();
@@ -182,16 +182,16 @@ void SPRITE3D::appendItems(Scene* target) {
     Material* material = quad->part->material;
     material->reserved1 = 0;
     material->alpha = 0.5f;
-    material->depthMode = 3;
+    material->depthMode = DepthMode::TestAndWrite;
 
     RenderItem item;
     stack->readTop(item.world);
     item.shader = material->shader;
     item.mesh = quad;
     item.part = quad->part;
-    item.cullMode = 2;  // camera-facing quads are seen from both sides
-    item.depthMode = 3;
-    item.blendMode = 0;
+    item.cullMode = CullMode::None;  // camera-facing quads are seen from both sides
+    item.depthMode = DepthMode::TestAndWrite;
+    item.blendMode = BlendMode::Off;
     item.itemAlpha = alpha;
     item.position[0] = item.world.m[12];
     item.position[1] = item.world.m[13];

@@ -63,25 +63,9 @@ static void setJointAttribute(int32_t location, uintptr_t offset) {
     glVertexAttribPointer(static_cast<GLuint>(location), 4, GL_FLOAT, GL_FALSE, kVertexStride, byteOffset(offset));
 }
 
-static void applyDepthMode(int depthMode) {
-    switch (depthMode) {
-    case 1:
-        setDepthTest(true);
-        setDepthWrite(false);
-        break;
-    case 2:
-        setDepthTest(false);
-        setDepthWrite(true);
-        break;
-    case 3:
-        setDepthTest(true);
-        setDepthWrite(true);
-        break;
-    default:
-        setDepthTest(false);
-        setDepthWrite(false);
-        break;
-    }
+static void applyDepthMode(DepthMode mode) {
+    setDepthTest(mode == DepthMode::TestOnly || mode == DepthMode::TestAndWrite);
+    setDepthWrite(mode == DepthMode::WriteOnly || mode == DepthMode::TestAndWrite);
 }
 
 // The slots of a material the shaders can read.
@@ -120,12 +104,11 @@ static void applyMaterialState(const Material* material, ShaderProgram* program,
 
     if (blendAndCulling) {
         switch (material->blendMode) {
-        case 0: setBlendEnabled(false); break;
-        case 1: setBlendAdditive(); break;
-        case 2: setBlendAlpha(); break;
-        default: break;  // left as it is
+        case BlendMode::Off: setBlendEnabled(false); break;
+        case BlendMode::Additive: setBlendAdditive(); break;
+        case BlendMode::Alpha: setBlendAlpha(); break;
         }
-        setCulling(material->cullMode == 1);
+        setCulling(material->cullMode == CullMode::BackFaces);
     }
     applyDepthMode(material->depthMode);
 
@@ -184,7 +167,7 @@ void drawItem(const RenderItem& item, int level, const IndexRuns* runs) {
     // Whatever the material asked for, meshes draw with the item's culling and
     // alpha blending; fragments that blending would write unchanged skip it,
     // which spares a software rasteriser reading and mixing every pixel.
-    setCulling(item.cullMode == 1);
+    setCulling(item.cullMode == CullMode::BackFaces);
     if (opaqueFragments(part->material, item.itemAlpha))
         setBlendEnabled(false);
     else

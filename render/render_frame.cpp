@@ -13,7 +13,7 @@
 #include "scene/camera.h"
 #include "scene/model.h"
 
-void sortAndDraw(int mode, std::vector<RenderItem>& items) {
+void sortAndDraw(SortMode mode, std::vector<RenderItem>& items) {
     // Kept from frame to frame: frames allocate nothing.
     static std::vector<SortKey> keys;
     static DrawList list;

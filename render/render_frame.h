@@ -18,7 +18,7 @@ void renderFrame();
 // both queues empty. For frames that are updated but not shown.
 void skipFrameDrawing();
 void drawGroup(Scene* scene, int group);
-void sortAndDraw(int mode, std::vector<RenderItem>& items);
+void sortAndDraw(SortMode mode, std::vector<RenderItem>& items);
 // The screen-space pass: design pixels (0, 0) at the top-left of the
 // viewport to the design size at the bottom-right, no culling, no depth
 // test, alpha blending; end2D restores the 3D state.

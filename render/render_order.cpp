@@ -20,32 +20,52 @@ static float depthDistance(const RenderItem& item, const float camera[3]) {
     return orderedKey(std::fabs(item.position[2] - camera[2]));
 }
 
-static const Material* itemMaterial(const RenderItem& item) { return item.part ? item.part->material : nullptr; }
+static uintptr_t programAddress(const RenderItem& item) { return reinterpret_cast<uintptr_t>(item.shader); }
+
+static uintptr_t materialAddress(const RenderItem& item) {
+    return reinterpret_cast<uintptr_t>(item.part ? item.part->material : nullptr);
+}
+
+// What each SortMode sorts by: a distance (descending or not) or an address
+// (ascending); neither keeps emission order. One row per mode, in its order.
+struct SortRule {
+    float (*distance)(const RenderItem&, const float camera[3]);
+    bool descending;
+    uintptr_t (*address)(const RenderItem&);
+};
+static const SortRule kSortRules[] = {
+    {nullptr, false, nullptr},  // Emission
+    {squaredDistance, true, nullptr},  // FarthestFirst
+    {squaredDistance, false, nullptr},  // NearestFirst
+    {depthDistance, true, nullptr},  // DepthFarthestFirst
+    {depthDistance, false, nullptr},  // DepthNearestFirst
+    {nullptr, false, programAddress},  // ByProgram
+    {nullptr, false, materialAddress},  // ByMaterial
+};
 
 // std::sort makes the same moves for the same comparison results, so the
 // keys end in the order the items themselves would have taken, ties included.
-bool sortOrder(int mode, const std::vector<RenderItem>& items, const float camera[3], std::vector<SortKey>& keys) {
-    if (mode < 1 || mode > 6) return false;
+bool sortOrder(SortMode mode, const std::vector<RenderItem>& items, const float camera[3], std::vector<SortKey>& keys) {
+    const SortRule& rule = kSortRules[static_cast<int>(mode)];
+    if (!rule.distance && !rule.address) return false;
     keys.resize(items.size());
     for (size_t i = 0; i < items.size(); ++i) {
         const RenderItem& item = items[i];
         SortKey& key = keys[i];
         key.index = static_cast<int>(i);
-        key.distance = mode <= 2 ? squaredDistance(item, camera) : mode <= 4 ? depthDistance(item, camera) : 0.0f;
-        key.address = mode == 5   ? reinterpret_cast<uintptr_t>(item.shader)
-                      : mode == 6 ? reinterpret_cast<uintptr_t>(itemMaterial(item))
-                                  : 0;
+        key.distance = rule.distance ? rule.distance(item, camera) : 0.0f;
+        key.address = rule.address ? rule.address(item) : 0;
     }
-    if (mode == 1 || mode == 3)
-        std::sort(keys.begin(), keys.end(), [](const SortKey& a, const SortKey& b) { return a.distance > b.distance; });
-    else if (mode == 2 || mode == 4)
-        std::sort(keys.begin(), keys.end(), [](const SortKey& a, const SortKey& b) { return a.distance < b.distance; });
-    else
+    if (rule.address)
         std::sort(keys.begin(), keys.end(), [](const SortKey& a, const SortKey& b) { return a.address < b.address; });
+    else if (rule.descending)
+        std::sort(keys.begin(), keys.end(), [](const SortKey& a, const SortKey& b) { return a.distance > b.distance; });
+    else
+        std::sort(keys.begin(), keys.end(), [](const SortKey& a, const SortKey& b) { return a.distance < b.distance; });
     return true;
 }
 
-void sortQueue(int mode, std::vector<RenderItem>& items, const float camera[3]) {
+void sortQueue(SortMode mode, std::vector<RenderItem>& items, const float camera[3]) {
     static std::vector<SortKey> keys;  // grows with the longest queue sorted and then stays
     if (!sortOrder(mode, items, camera, keys)) return;
     const std::vector<RenderItem> unsorted = items;

@@ -6,6 +6,7 @@
 
 #include <vector>
 
+#include "render/draw_state.h"
 #include "scene/math.h"
 
 struct ShaderProgram;
@@ -20,9 +21,9 @@ struct RenderItem {
     Skeleton* skeleton = nullptr;  // skinned meshes only
     bool cpuSkinning = false;  // skinned meshes only
     MeshPart* part = nullptr;
-    int cullMode = 1;
-    int depthMode = 3;  // carried, not read when drawing
-    int blendMode = 0;  // carried, not read when drawing
+    CullMode cullMode = CullMode::BackFaces;
+    DepthMode depthMode = DepthMode::TestAndWrite;  // carried, not read when drawing
+    BlendMode blendMode = BlendMode::Off;  // carried, not read when drawing
     float itemAlpha = 1.0f;
     float position[3] = {0.0f, 0.0f, 0.0f};  // world[12..14], the sort position
 };
@@ -30,7 +31,7 @@ struct RenderItem {
 // One queue of a Scene: its items in emission order and the mode that
 // orders them for drawing (render_order.h).
 struct RenderQueue {
-    explicit RenderQueue(int mode) : sortMode(mode) { items.reserve(4096); }
-    int sortMode;
+    explicit RenderQueue(SortMode mode) : sortMode(mode) { items.reserve(4096); }
+    SortMode sortMode;
     std::vector<RenderItem> items;
 };

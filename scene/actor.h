@@ -25,9 +25,9 @@ public:
 
 struct DRAW_PROPERTIES {
     Scene* scene = nullptr;
-    int cullMode = 1;  // 1: cull back faces; other: no culling
-    int depthMode = 3;  // copied into render items, not read when drawing
-    int blendMode = 0;  // likewise
+    CullMode cullMode = CullMode::BackFaces;
+    DepthMode depthMode = DepthMode::TestAndWrite;  // copied into render items, not read when drawing
+    BlendMode blendMode = BlendMode::Off;  // likewise
     int reserved = 0;
     float alpha = 1.0f;
 
@@ -55,8 +55,8 @@ struct Scene {
     Scene();  // reserves the queues, identity root, becomes the current Scene
     ~Scene();
 
-    RenderQueue opaque{0};
-    RenderQueue transparent{1};
+    RenderQueue opaque{SortMode::Emission};
+    RenderQueue transparent{SortMode::FarthestFirst};
     float ambient[4] = {1.0f, 1.0f, 1.0f, 0.0f};
     float secondColour[4] = {0.0f, 0.0f, 0.0f, 0.0f};  // read by nothing that draws
     LIGHT* lights = nullptr;

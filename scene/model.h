@@ -41,9 +41,9 @@ struct Material {
     ~Material();  // releases unshared textures (refCount 0) and the animation
 
     int reserved0 = 0;
-    int cullMode = 1;
-    int depthMode = 3;  // 1 test only, 2 writes only, 3 both, other neither
-    int blendMode = 0;  // 0 off, 1 additive, 2 alpha
+    CullMode cullMode = CullMode::BackFaces;
+    DepthMode depthMode = DepthMode::TestAndWrite;
+    BlendMode blendMode = BlendMode::Off;
     int reserved1 = 0;
     float alpha = 1.0f;
     ShaderProgram* shader = nullptr;

@@ -161,21 +161,21 @@ TEST(Scatter, ClimateBands) {
     DemoWorld& w = freshWorld(0.0f);
     w.terrain.maxHeight = 1.0f;
     w.terrain.heightScale = 100.0f;  // t = y / 100
-    EXPECT_EQ(climateAt(w, 50.0f), 2);
-    EXPECT_EQ(climateAt(w, 31.0f), 2);  // 0.2 < t <= 0.4, odd
-    EXPECT_EQ(climateAt(w, 30.0f), 1);  // even
-    EXPECT_EQ(climateAt(w, 15.0f), 1);  // 0.1 < t <= 0.2, odd
-    EXPECT_EQ(climateAt(w, 14.0f), 0);
-    EXPECT_EQ(climateAt(w, 5.0f), 0);
+    EXPECT_EQ(climateAt(w, 50.0f), Climate::Snowy);
+    EXPECT_EQ(climateAt(w, 31.0f), Climate::Snowy);  // 0.2 < t <= 0.4, odd
+    EXPECT_EQ(climateAt(w, 30.0f), Climate::Dry);  // even
+    EXPECT_EQ(climateAt(w, 15.0f), Climate::Dry);  // 0.1 < t <= 0.2, odd
+    EXPECT_EQ(climateAt(w, 14.0f), Climate::Temperate);
+    EXPECT_EQ(climateAt(w, 5.0f), Climate::Temperate);
     // A terrain top exactly at the water: t is not finite.
     w.waterLevel = 100.0f;
-    EXPECT_EQ(climateAt(w, 150.0f), 2);  // +inf
-    EXPECT_EQ(climateAt(w, 100.0f), 0);  // 0/0
+    EXPECT_EQ(climateAt(w, 150.0f), Climate::Snowy);  // +inf
+    EXPECT_EQ(climateAt(w, 100.0f), Climate::Temperate);  // 0/0
     // Heights that no integer holds are neither odd nor undefined behaviour.
     w.waterLevel = 0.0f;
-    EXPECT_EQ(climateAt(w, NAN), 0);
-    EXPECT_EQ(climateAt(w, INFINITY), 2);
-    EXPECT_EQ(climateAt(w, 1e30f), 2);
+    EXPECT_EQ(climateAt(w, NAN), Climate::Temperate);
+    EXPECT_EQ(climateAt(w, INFINITY), Climate::Snowy);
+    EXPECT_EQ(climateAt(w, 1e30f), Climate::Snowy);
 }
 
 // The templates picked match the climate of each place: a rock's index

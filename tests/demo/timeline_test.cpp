@@ -80,21 +80,16 @@ TEST(Timeline, ActsHaveStrictBounds) {
 
 // Each act's first frame (frames count from 1) and the settings it applies;
 // -1 where the act leaves a setting as it is.
+constexpr int kOrbit = static_cast<int>(CameraMode::Orbit), kRide = static_cast<int>(CameraMode::Ride);
 struct ActEntry {
     int frame;
     int cameraMode, orbitSpin, night, breathing;
     bool scatters;
 };
 const ActEntry kActEntries[kActCount] = {
-    {1, CAMERA_ORBIT, 0, 0, -1, false},
-    {480, CAMERA_RIDE, -1, -1, -1, false},
-    {961, CAMERA_ORBIT, 1, -1, -1, false},
-    {1441, CAMERA_RIDE, -1, -1, -1, false},
-    {1921, -1, -1, -1, 1, true},
-    {2401, CAMERA_ORBIT, 0, 1, -1, true},
-    {2881, CAMERA_RIDE, -1, -1, -1, false},
-    {3361, CAMERA_ORBIT, 1, -1, 1, false},
-    {3841, CAMERA_ORBIT, 1, -1, 1, false},
+    {1, kOrbit, 0, 0, -1, false},     {480, kRide, -1, -1, -1, false}, {961, kOrbit, 1, -1, -1, false},
+    {1441, kRide, -1, -1, -1, false}, {1921, -1, -1, -1, 1, true},     {2401, kOrbit, 0, 1, -1, true},
+    {2881, kRide, -1, -1, -1, false}, {3361, kOrbit, 1, -1, 1, false}, {3841, kOrbit, 1, -1, 1, false},
 };
 
 TEST(Timeline, EntersEachActOnItsFrameAndAppliesItsSettings) {
@@ -106,13 +101,13 @@ TEST(Timeline, EntersEachActOnItsFrameAndAppliesItsSettings) {
         if (entering) {
             // Every setting the wrong way round, so that each one the act
             // sets must be set by it; an emptied flight list shows a scatter.
-            w.cameraMode = e.cameraMode == CAMERA_RIDE ? CAMERA_ORBIT : CAMERA_RIDE;
+            w.cameraMode = e.cameraMode == kRide ? CameraMode::Orbit : CameraMode::Ride;
             w.orbitSpin = e.orbitSpin != 1;
             w.night = e.night != 1;
             w.breathing = e.breathing != 1;
             w.flightPaths.clear();
         }
-        const int before = w.currentAct, mode = w.cameraMode;
+        const int before = w.currentAct, mode = static_cast<int>(w.cameraMode);
         const bool spin = w.orbitSpin, night = w.night, breathing = w.breathing;
         timelineStep();
         if (!entering) {
@@ -120,7 +115,7 @@ TEST(Timeline, EntersEachActOnItsFrameAndAppliesItsSettings) {
             continue;
         }
         EXPECT_EQ(w.currentAct, act) << "frame " << frame;
-        EXPECT_EQ(w.cameraMode, e.cameraMode == -1 ? mode : e.cameraMode) << "act " << act;
+        EXPECT_EQ(static_cast<int>(w.cameraMode), e.cameraMode == -1 ? mode : e.cameraMode) << "act " << act;
         EXPECT_EQ(w.orbitSpin, e.orbitSpin == -1 ? spin : e.orbitSpin == 1) << "act " << act;
         EXPECT_EQ(w.night, e.night == -1 ? night : e.night == 1) << "act " << act;
         EXPECT_EQ(w.breathing, e.breathing == -1 ? breathing : e.breathing == 1) << "act " << act;
@@ -207,7 +202,7 @@ TEST(Flyers, RidingCameraFollowsTheFirstFlyerOneFrameLate) {
     CAMERA3D camera;
     w.camera = &camera;
     setCurrentCamera(&camera);
-    w.cameraMode = CAMERA_RIDE;
+    w.cameraMode = CameraMode::Ride;
 
     cameraStep();
     flyersStep();

@@ -126,7 +126,7 @@ TEST_F(SpriteTest, AlphaChoosesTheQueue) {
     ASSERT_EQ(scene.transparent.items.size(), 1u);
     const RenderItem item = onlyItem();
     EXPECT_EQ(item.part, sprite.quad->part);
-    EXPECT_EQ(item.cullMode, 2);  // seen from both sides
+    EXPECT_EQ(item.cullMode, CullMode::None);  // seen from both sides
     EXPECT_FLOAT_EQ(item.itemAlpha, 0.99f);
     EXPECT_EQ(item.position[2], 3.0f);
 

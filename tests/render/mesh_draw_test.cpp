@@ -83,27 +83,27 @@ TEST_F(MeshDrawTest, MaterialDepthBlendAndCullModes) {
     Material* material = triangle.material();
     ShaderProgram* program = shaderCatalogue().staticMeshes;
     struct Case {
-        int depthMode;
+        DepthMode depthMode;
         bool test, write;
-    } cases[] = {{1, true, false}, {2, false, true}, {3, true, true}, {0, false, false}, {7, false, false}};
+    } cases[] = {{DepthMode::TestOnly, true, false},
+                 {DepthMode::WriteOnly, false, true},
+                 {DepthMode::TestAndWrite, true, true},
+                 {DepthMode::None, false, false}};
     for (const Case& c : cases) {
         material->depthMode = c.depthMode;
         applyMaterial(material, program, 1.0f);
-        EXPECT_EQ(glFlag(GL_DEPTH_TEST), c.test) << c.depthMode;
-        EXPECT_EQ(glInteger(GL_DEPTH_WRITEMASK) == GL_TRUE, c.write) << c.depthMode;
+        EXPECT_EQ(glFlag(GL_DEPTH_TEST), c.test) << static_cast<int>(c.depthMode);
+        EXPECT_EQ(glInteger(GL_DEPTH_WRITEMASK) == GL_TRUE, c.write) << static_cast<int>(c.depthMode);
     }
 
-    material->blendMode = 1;
-    material->cullMode = 2;
+    material->blendMode = BlendMode::Additive;
+    material->cullMode = CullMode::None;
     applyMaterial(material, program, 1.0f);
     EXPECT_TRUE(glFlag(GL_BLEND));
     EXPECT_EQ(glInteger(GL_BLEND_DST_RGB), GL_ONE);
     EXPECT_FALSE(glFlag(GL_CULL_FACE));
-    material->blendMode = 9;  // left as it is
-    applyMaterial(material, program, 1.0f);
-    EXPECT_EQ(glInteger(GL_BLEND_DST_RGB), GL_ONE);
-    material->blendMode = 0;
-    material->cullMode = 1;
+    material->blendMode = BlendMode::Off;
+    material->cullMode = CullMode::BackFaces;
     applyMaterial(material, program, 1.0f);
     EXPECT_FALSE(glFlag(GL_BLEND));
     EXPECT_TRUE(glFlag(GL_CULL_FACE));
@@ -114,9 +114,9 @@ TEST_F(MeshDrawTest, MaterialDepthBlendAndCullModes) {
 // alpha is exactly 1 (blending would write them unchanged), and their culling.
 TEST_F(MeshDrawTest, ItemsEndWithAlphaBlendingUnlessOpaqueAndWithTheItemsCulling) {
     TestMesh triangle(1);
-    triangle.material()->blendMode = 1;
-    triangle.material()->cullMode = 1;
-    triangle.item.cullMode = 2;
+    triangle.material()->blendMode = BlendMode::Additive;
+    triangle.material()->cullMode = CullMode::BackFaces;
+    triangle.item.cullMode = CullMode::None;
     Texture* texture = triangle.material()->textures[0];
     texture->image->pixels[3] = 254;
     texture->needsUpload = true;

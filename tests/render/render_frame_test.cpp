@@ -171,7 +171,7 @@ TEST_F(RenderFrameTest, OpaqueItemsFirstThenTransparentOnes) {
 TEST_F(RenderFrameTest, TwoPassesDrawEveryObjectTwice) {
     Scene* scene = newScene();
     MODEL3D* glass = addSquare(*scene, 2.0f, 0.0f, kBlue, 0.5f);
-    glass->meshes->part->material->depthMode = 1;  // the second pass must pass the depth test
+    glass->meshes->part->material->depthMode = DepthMode::TestOnly;  // the second pass must pass the depth test
     drawFrame();
     const int once = pixelAt(32, 32).b;
     scene->twoPass = true;
@@ -191,7 +191,7 @@ TEST_F(RenderFrameTest, SecondGroupIsDrawnOverTheFirst) {
     scene->groups[0].modelCount = 1;
     scene->groups[1].models = overlay;
     scene->groups[1].modelCount = 1;
-    overlay->meshes->part->material->depthMode = 0;
+    overlay->meshes->part->material->depthMode = DepthMode::None;
     drawFrame();
     EXPECT_GT(pixelAt(32, 32).g, 100);
     EXPECT_LT(pixelAt(32, 32).r, 30);

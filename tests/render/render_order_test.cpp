@@ -53,7 +53,7 @@ void sortItems(int mode, std::vector<RenderItem>& items) {
 
 std::vector<int> tags(const std::vector<RenderItem>& items) {
     std::vector<int> result;
-    for (const RenderItem& item : items) result.push_back(item.cullMode);
+    for (const RenderItem& item : items) result.push_back(static_cast<int>(item.itemAlpha));
     return result;
 }
 
@@ -76,13 +76,13 @@ TEST(RenderOrder, KeySortGivesTheOrderOfSortingTheItems) {
             if (next() % 29 == 0) item.position[next() % 3] = NAN;
             item.shader = next() % 4 == 0 ? nullptr : &programs[next() % 3];
             item.part = next() % 5 == 0 ? nullptr : &parts[next() % 3];
-            item.cullMode = i;  // identifies the item
+            item.itemAlpha = static_cast<float>(i);  // identifies the item
             queue.push_back(item);
         }
-        for (int mode = 0; mode <= 7; ++mode) {
+        for (int mode = 0; mode <= 6; ++mode) {
             std::vector<RenderItem> expected = queue, actual = queue;
             sortItems(mode, expected);
-            sortQueue(mode, actual, kCamera);
+            sortQueue(static_cast<SortMode>(mode), actual, kCamera);
             ASSERT_EQ(tags(expected), tags(actual)) << count << " items, mode " << mode;
         }
     }
@@ -97,7 +97,7 @@ RenderItem itemAt(float x, float y, float z, int tag) {
     item.position[0] = x;
     item.position[1] = y;
     item.position[2] = z;
-    item.cullMode = tag;  // identifies the item after sorting
+    item.itemAlpha = static_cast<float>(tag);  // identifies the item after sorting
     return item;
 }
 
@@ -112,31 +112,29 @@ std::vector<RenderItem> sampleItems() {
 
 TEST(SortQueue, DistanceModes) {
     std::vector<RenderItem> items = sampleItems();
-    sortQueue(1, items, kSampleCamera);
+    sortQueue(SortMode::FarthestFirst, items, kSampleCamera);
     EXPECT_EQ(tags(items), (std::vector<int>{2, 0, 3, 1}));
-    sortQueue(2, items, kSampleCamera);
+    sortQueue(SortMode::NearestFirst, items, kSampleCamera);
     EXPECT_EQ(tags(items), (std::vector<int>{1, 3, 0, 2}));
 }
 
 TEST(SortQueue, DepthModesLookAtZOnly) {
     std::vector<RenderItem> items = sampleItems();  // |dz|: 10, 3, 1, 0
-    sortQueue(3, items, kSampleCamera);
+    sortQueue(SortMode::DepthFarthestFirst, items, kSampleCamera);
     EXPECT_EQ(tags(items), (std::vector<int>{0, 1, 2, 3}));
-    sortQueue(4, items, kSampleCamera);
+    sortQueue(SortMode::DepthNearestFirst, items, kSampleCamera);
     EXPECT_EQ(tags(items), (std::vector<int>{3, 2, 1, 0}));
 
     // Same z, different x: equal keys, both orders are right.
     std::vector<RenderItem> tie = {itemAt(-50, 0, 0, 0), itemAt(50, 0, 0, 1), itemAt(0, 0, 20, 2)};
-    sortQueue(3, tie, kSampleCamera);
-    EXPECT_EQ(tie[2].cullMode, 2);
+    sortQueue(SortMode::DepthFarthestFirst, tie, kSampleCamera);
+    EXPECT_EQ(tie[2].itemAlpha, 2.0f);
 }
 
-TEST(SortQueue, UnknownModesKeepEmissionOrder) {
-    for (int mode : {0, 7, -1, 1000}) {
-        std::vector<RenderItem> items = sampleItems();
-        sortQueue(mode, items, kSampleCamera);
-        EXPECT_EQ(tags(items), (std::vector<int>{0, 1, 2, 3})) << "mode " << mode;
-    }
+TEST(SortQueue, EmissionModeKeepsEmissionOrder) {
+    std::vector<RenderItem> items = sampleItems();
+    sortQueue(SortMode::Emission, items, kSampleCamera);
+    EXPECT_EQ(tags(items), (std::vector<int>{0, 1, 2, 3}));
 }
 
 TEST(SortQueue, ProgramAndMaterialModesGroupEqualKeys) {
@@ -151,16 +149,16 @@ TEST(SortQueue, ProgramAndMaterialModesGroupEqualKeys) {
         item.part = &parts[(i / 2) % 2];  // parts 0 0 1 1 0 0
         items.push_back(item);
     }
-    sortQueue(5, items, kSampleCamera);
+    sortQueue(SortMode::ByProgram, items, kSampleCamera);
     for (int i = 0; i < 6; ++i) EXPECT_EQ(items[i].shader, &programs[i < 3 ? 0 : 1]);
-    sortQueue(6, items, kSampleCamera);
+    sortQueue(SortMode::ByMaterial, items, kSampleCamera);
     const bool firstIsLower = std::less<Material*>()(parts[0].material, parts[1].material);
     const MeshPart* lower = firstIsLower ? &parts[0] : &parts[1];
     const int lowerCount = firstIsLower ? 4 : 2;
     for (int i = 0; i < 6; ++i) EXPECT_EQ(items[i].part == lower, i < lowerCount) << i;
     delete parts[0].material;
     parts[0].material = nullptr;
-    sortQueue(6, items, kSampleCamera);  // no material sorts first
+    sortQueue(SortMode::ByMaterial, items, kSampleCamera);  // no material sorts first
     EXPECT_EQ(items[0].part, &parts[0]);
 }
 
@@ -171,7 +169,7 @@ TEST(SortQueue, NanPositionsKeepEveryItemAndTheOrderOfTheRest) {
         items.push_back(itemAt(0, 0, z, i));
     }
     for (int mode = 1; mode <= 4; ++mode) {
-        sortQueue(mode, items, kSampleCamera);
+        sortQueue(static_cast<SortMode>(mode), items, kSampleCamera);
         ASSERT_EQ(items.size(), 200u);
         std::vector<float> finite;
         for (const RenderItem& item : items)

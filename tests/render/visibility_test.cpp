@@ -218,7 +218,7 @@ TEST(DrawList, SortedQueueBecomesTheVisibleDrawsWithLevelsAndTileRuns) {
     camera.lookAt(0.0f, 0.0f, -1.0f);
     const float eye[3] = {0.0f, 0.0f, 0.0f};
     std::vector<SortKey> keys;
-    ASSERT_TRUE(sortOrder(2, items, eye, keys));
+    ASSERT_TRUE(sortOrder(SortMode::NearestFirst, items, eye, keys));
     DrawList list;
     collectVisibleDraws(items, keys, true, &camera, list);
 

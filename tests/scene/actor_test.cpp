@@ -183,9 +183,9 @@ TEST(DrawModelTree, ItemsCarryTheModelsDrawModesAndTheProgramForItsSkinning) {
 
     Scene scene;
     MODEL3D* model = scene.createModel();
-    model->cullMode = 2;
-    model->depthMode = 1;
-    model->blendMode = 2;
+    model->cullMode = CullMode::None;
+    model->depthMode = DepthMode::TestOnly;
+    model->blendMode = BlendMode::Alpha;
     model->skeleton = new Skeleton;
     addDrawableMesh(model);
     addDrawableMesh(model)->skinned = true;
@@ -196,9 +196,9 @@ TEST(DrawModelTree, ItemsCarryTheModelsDrawModesAndTheProgramForItsSkinning) {
     const RenderItem& skinned = scene.opaque.items[1];
     EXPECT_EQ(plain.shader, &staticProgram);
     EXPECT_EQ(plain.skeleton, nullptr);
-    EXPECT_EQ(plain.cullMode, 2);
-    EXPECT_EQ(plain.depthMode, 1);
-    EXPECT_EQ(plain.blendMode, 2);
+    EXPECT_EQ(plain.cullMode, CullMode::None);
+    EXPECT_EQ(plain.depthMode, DepthMode::TestOnly);
+    EXPECT_EQ(plain.blendMode, BlendMode::Alpha);
     EXPECT_EQ(skinned.shader, &staticProgram);  // skinned on the processor
     EXPECT_EQ(skinned.skeleton, model->skeleton);
     EXPECT_TRUE(skinned.cpuSkinning);
