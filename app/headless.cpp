@@ -5,7 +5,7 @@
 #include "app/engine.h"
 #include "platform/sound.h"
 #include "platform/window.h"
-#include "render/frame_readback.h"
+#include "gpu/frame_readback.h"
 
 bool startHeadless(int width, int height, const MainLoopCallbacks& callbacks) {
     useOffscreenVideo(width, height);

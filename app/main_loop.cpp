@@ -9,7 +9,7 @@
 #include "app/step_pacer.h"
 #include "app/window.h"
 #include "platform/counter.h"
-#include "render/gl_state_cache.h"
+#include "gpu/gl_state_cache.h"
 #include "render/render_frame.h"
 #include "render/renderer.h"
 #include "render/shader_catalogue.h"

@@ -6,7 +6,7 @@
 #include "bench/bench_demo.h"
 #include "demo/demo.h"
 #include "demo/demo_world.h"
-#include "render/gl_state_cache.h"
+#include "gpu/gl_state_cache.h"
 #include "render/render_frame.h"
 #include "render/shader_catalogue.h"
 #include "scene/actor.h"

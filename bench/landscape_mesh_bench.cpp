@@ -12,7 +12,7 @@
 #include "landscape/heightfield.h"
 #include "landscape/landscape_mesh.h"
 #include "landscape/random.h"
-#include "render/gl_state_cache.h"
+#include "gpu/gl_state_cache.h"
 #include "scene/model.h"
 
 constexpr size_t kVertexBytes = kGridPoints * sizeof(Vertex);  // 4941900

@@ -5,7 +5,7 @@
 #include "demo/demo_world.h"
 #include "demo/scatter.h"
 #include "image/font.h"
-#include "image/sprite.h"
+#include "scene/sprite.h"
 #include "image/texture.h"
 #include "landscape/landscape_mesh.h"
 #include "platform/sound.h"

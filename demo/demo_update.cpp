@@ -4,7 +4,7 @@
 #include "demo/demo.h"
 #include "demo/demo_world.h"
 #include "demo/scatter.h"
-#include "image/sprite.h"
+#include "scene/sprite.h"
 #include "landscape/landscape_mesh.h"
 #include "scene/camera.h"
 #include "scene/light.h"

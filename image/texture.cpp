@@ -3,8 +3,8 @@
 #include <climits>
 #include <cstring>
 
-#include "render/gl_state_cache.h"
-#include "render/gl_textures.h"
+#include "gpu/gl_state_cache.h"
+#include "gpu/gl_textures.h"
 
 // The shared texture list: appended at the tail, never shrinks.
 static Texture* g_head = nullptr;

@@ -11,7 +11,7 @@
 
 #include "image/texture.h"
 #include "landscape/heightfield.h"
-#include "render/gl_buffers.h"
+#include "gpu/gl_buffers.h"
 #include "render/shader_catalogue.h"
 #include "scene/model.h"
 #include "scene/model_file.h"

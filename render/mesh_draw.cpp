@@ -6,8 +6,8 @@
 #include <string>
 
 #include "image/texture.h"
-#include "render/gl_buffers.h"
-#include "render/gl_state_cache.h"
+#include "gpu/gl_buffers.h"
+#include "gpu/gl_state_cache.h"
 #include "render/render_queue.h"
 #include "render/shader_catalogue.h"
 #include "render/shader_source.h"

@@ -2,7 +2,7 @@
 
 #include <GL/glew.h>
 
-#include "render/gl_state_cache.h"
+#include "gpu/gl_state_cache.h"
 
 static OffscreenTargets g_targets;
 

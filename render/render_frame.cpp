@@ -2,9 +2,9 @@
 
 #include <climits>
 
-#include "image/sprite.h"
+#include "scene/sprite.h"
 #include "image/texture.h"
-#include "render/gl_state_cache.h"
+#include "gpu/gl_state_cache.h"
 #include "render/mesh_draw.h"
 #include "render/render_order.h"
 #include "render/renderer.h"

@@ -6,7 +6,7 @@
 
 #include <vector>
 
-#include "render/draw_state.h"
+#include "gpu/draw_state.h"
 #include "scene/math.h"
 
 struct ShaderProgram;

@@ -5,7 +5,7 @@
 #include <cstdlib>
 
 #include "platform/message_box.h"
-#include "render/gl_state_cache.h"
+#include "gpu/gl_state_cache.h"
 #include "render/offscreen_targets.h"
 #include "render/shader_catalogue.h"
 #include "render/shader_source.h"
@@ -20,7 +20,10 @@ FrameCounters& frameCounters() {
 static ScreenSize g_screen;
 
 const ScreenSize& screenSize() { return g_screen; }
-void setScreenSize(const ScreenSize& screen) { g_screen = screen; }
+void setScreenSize(const ScreenSize& screen) {
+    g_screen = screen;
+    setCameraScreen(screen.width, screen.height);
+}
 
 void resizeScreen(int32_t width, int32_t height) {
     if (width <= 0 || height <= 0 || (width == g_screen.width && height == g_screen.height)) return;

@@ -1,6 +1,6 @@
 #include "scene/actor.h"
 
-#include "image/sprite.h"
+#include "scene/sprite.h"
 #include "render/shader_catalogue.h"
 #include "scene/camera.h"
 #include "scene/light.h"

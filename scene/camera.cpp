@@ -4,8 +4,6 @@
 #include <cmath>
 #include <vector>
 
-#include "render/renderer.h"
-
 static CAMERA3D* g_currentCamera = nullptr;
 static CAMERA3D* g_defaultCamera = nullptr;
 // Every live camera, for a change of the screen's size.
@@ -16,6 +14,11 @@ void setCurrentCamera(CAMERA3D* camera) { g_currentCamera = camera; }
 CAMERA3D* defaultCamera() { return g_defaultCamera; }
 void setDefaultCamera(CAMERA3D* camera) { g_defaultCamera = camera; }
 
+static Viewport g_screen{0, 0, 0, 0};
+
+const Viewport& cameraScreen() { return g_screen; }
+void setCameraScreen(int width, int height) { g_screen = Viewport{0, 0, width, height}; }
+
 // Width over height of a viewport; 1 for an empty one (no window yet) so the
 // projection stays finite.
 static double viewportAspect(const Viewport& viewport) {
@@ -24,7 +27,7 @@ static double viewportAspect(const Viewport& viewport) {
 }
 
 CAMERA3D::CAMERA3D() {
-    ownViewport = Viewport{0, 0, screenSize().width, screenSize().height};
+    ownViewport = g_screen;
     viewStack = new MatrixStack;
     viewStack->create(32);
     projectionStack = new MatrixStack;
@@ -64,6 +67,7 @@ void cameraScreenResized(int oldWidth, int oldHeight, int newWidth, int newHeigh
         own = Viewport{0, 0, newWidth, newHeight};
         camera->setPerspective(camera->fovY, viewportAspect(own), camera->nearZ, camera->farZ);
     }
+    setCameraScreen(newWidth, newHeight);
 }
 
 void CAMERA3D::resetFieldOfView() { setPerspective(60.0, viewportAspect(ownViewport), nearZ, farZ); }

@@ -11,7 +11,7 @@ struct Viewport {
 
 class CAMERA3D : public ACTOR {
 public:
-    CAMERA3D();  // viewport = the screen size (render/renderer.h), perspective 60 degrees, near 50, far 50000
+    CAMERA3D();  // viewport = the screen (cameraScreen), perspective 60 degrees, near 50, far 50000
     ~CAMERA3D() override;
 
     void setPerspective(double fovYDegrees, double aspectRatio, double nearZ, double farZ);
@@ -48,8 +48,13 @@ void setCurrentCamera(CAMERA3D* camera);
 CAMERA3D* defaultCamera();
 void setDefaultCamera(CAMERA3D* camera);
 
+// The screen new cameras take as their viewport: the window's client size,
+// 0 x 0 without a window. The renderer hands it down at start-up.
+const Viewport& cameraScreen();
+void setCameraScreen(int width, int height);
 // The screen's client size changed from oldWidth x oldHeight: the default
 // camera and every camera whose own viewport was the whole old screen take
 // the new size as viewport and aspect ratio (keeping field of view and depth
-// range). Cameras with a viewport of their own keep it.
+// range). Cameras with a viewport of their own keep it. New cameras get the
+// new size.
 void cameraScreenResized(int oldWidth, int oldHeight, int newWidth, int newHeight);

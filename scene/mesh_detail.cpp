@@ -6,7 +6,7 @@
 #include <cmath>
 #include <vector>
 
-#include "render/gl_buffers.h"
+#include "gpu/gl_buffers.h"
 #include "scene/model.h"
 
 constexpr int kMinTriangles = 64;

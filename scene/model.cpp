@@ -3,7 +3,7 @@
 #include <cmath>
 
 #include "image/texture.h"
-#include "render/gl_buffers.h"
+#include "gpu/gl_buffers.h"
 
 // ---- records -------------------------------------------------------------
 

@@ -12,7 +12,7 @@
 #include "platform/file_size.h"
 
 #include "image/texture.h"
-#include "render/gl_buffers.h"
+#include "gpu/gl_buffers.h"
 #include "render/shader_catalogue.h"
 #include "scene/mesh_detail.h"
 #include "scene/model.h"

@@ -18,7 +18,7 @@
 #include "app/main_loop.h"
 #include "demo/demo_world.h"
 #include "image/image.h"
-#include "image/sprite.h"
+#include "scene/sprite.h"
 #include "image/texture.h"
 #include "scene/model.h"
 #include "tests/support/gl_test_context.h"

@@ -20,7 +20,7 @@
 #include "app/main_loop.h"
 #include "demo/demo.h"
 #include "demo/demo_world.h"
-#include "render/gl_state_cache.h"
+#include "gpu/gl_state_cache.h"
 #include "render/render_frame.h"
 #include "render/shader_catalogue.h"
 

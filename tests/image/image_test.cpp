@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "image/image.h"
-#include "tests/image/test_images.h"
+#include "tests/support/test_images.h"
 #include "tests/support/scratch_dir.h"
 
 namespace {

@@ -7,8 +7,8 @@
 #include <vector>
 
 #include "image/texture.h"
-#include "render/gl_state_cache.h"
-#include "tests/image/test_images.h"
+#include "gpu/gl_state_cache.h"
+#include "tests/support/test_images.h"
 #include "tests/support/gl_test_context.h"
 #include "tests/support/scratch_dir.h"
 

@@ -8,7 +8,7 @@
 #include "image/texture.h"
 #include "landscape/heightfield.h"
 #include "landscape/landscape_mesh.h"
-#include "render/gl_state_cache.h"
+#include "gpu/gl_state_cache.h"
 #include "scene/model.h"
 #include "tests/support/gl_test_context.h"
 

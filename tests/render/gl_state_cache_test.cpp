@@ -1,7 +1,7 @@
 #include <GL/glew.h>
 
-#include "render/gl_buffers.h"
-#include "render/gl_state_cache.h"
+#include "gpu/gl_buffers.h"
+#include "gpu/gl_state_cache.h"
 #include "tests/support/gl_test_context.h"
 
 class GlStateCacheTest : public GlTest {};

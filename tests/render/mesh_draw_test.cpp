@@ -7,7 +7,7 @@
 #include <cstring>
 
 #include "image/texture.h"
-#include "render/gl_state_cache.h"
+#include "gpu/gl_state_cache.h"
 #include "render/render_queue.h"
 #include "render/renderer.h"
 #include "render/shader_catalogue.h"

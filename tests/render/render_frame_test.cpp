@@ -8,9 +8,9 @@
 #include <cstring>
 #include <vector>
 
-#include "image/sprite.h"
+#include "scene/sprite.h"
 #include "image/texture.h"
-#include "render/gl_state_cache.h"
+#include "gpu/gl_state_cache.h"
 #include "render/render_frame.h"
 #include "render/renderer.h"
 #include "render/shader_catalogue.h"

@@ -3,7 +3,7 @@
 
 #include <filesystem>
 
-#include "render/gl_state_cache.h"
+#include "gpu/gl_state_cache.h"
 #include "render/offscreen_targets.h"
 #include "render/renderer.h"
 #include "render/shader_catalogue.h"

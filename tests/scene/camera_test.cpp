@@ -2,7 +2,6 @@
 
 #include <cmath>
 
-#include "render/renderer.h"
 #include "scene/camera.h"
 
 namespace {
@@ -13,15 +12,12 @@ void viewPoint(const CAMERA3D& camera, float x, float y, float z, float out[4]) 
     matrixTransformPoint(camera.view(), in, out);
 }
 
-// Builds a camera while the renderer's screen has the given window size.
+// Builds a camera while the screen has the given window size.
 CAMERA3D* cameraForWindow(int width, int height) {
-    const ScreenSize saved = screenSize();
-    ScreenSize screen = saved;
-    screen.width = width;
-    screen.height = height;
-    setScreenSize(screen);
+    const Viewport saved = cameraScreen();
+    setCameraScreen(width, height);
     CAMERA3D* camera = new CAMERA3D;
-    setScreenSize(saved);
+    setCameraScreen(saved.width, saved.height);
     return camera;
 }
 

@@ -9,7 +9,7 @@
 #include <unistd.h>
 
 #include "image/texture.h"
-#include "render/gl_state_cache.h"
+#include "gpu/gl_state_cache.h"
 #include "scene/model.h"
 #include "scene/model_file.h"
 #include "tests/support/gl_test_context.h"

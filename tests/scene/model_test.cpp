@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "image/texture.h"
-#include "render/gl_state_cache.h"
+#include "gpu/gl_state_cache.h"
 #include "scene/model.h"
 #include "tests/support/gl_test_context.h"
 

@@ -14,8 +14,8 @@
 #include <vector>
 
 #include "image/png_writer.h"
-#include "render/frame_readback.h"
-#include "render/gl_state_cache.h"
+#include "gpu/frame_readback.h"
+#include "gpu/gl_state_cache.h"
 #include "render/render_frame.h"
 #include "render/renderer.h"
 #include "scene/actor.h"

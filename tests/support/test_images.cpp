@@ -1,4 +1,4 @@
-#include "tests/image/test_images.h"
+#include "tests/support/test_images.h"
 
 #include <png.h>
 

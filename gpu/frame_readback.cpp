@@ -1,4 +1,4 @@
-#include "render/frame_readback.h"
+#include "gpu/frame_readback.h"
 
 #include <GL/glew.h>
 

@@ -6,14 +6,14 @@
 #include <cstring>
 #include <vector>
 
-#include "image/sprite.h"
+#include "scene/sprite.h"
 #include "image/texture.h"
-#include "render/gl_state_cache.h"
+#include "gpu/gl_state_cache.h"
 #include "render/render_frame.h"
 #include "render/shader_catalogue.h"
 #include "scene/camera.h"
 #include "scene/model.h"
-#include "tests/image/test_images.h"
+#include "tests/support/test_images.h"
 #include "tests/support/gl_test_context.h"
 #include "tests/support/scratch_dir.h"
 

@@ -1,5 +1,5 @@
-// Tiny image files made in memory for the image tests: PNG through libpng's
-// writer, TGA and BMP byte by byte.
+// Tiny image files made in memory for the image and sprite tests: PNG
+// through libpng's writer, TGA and BMP byte by byte.
 #pragma once
 
 #include <string>

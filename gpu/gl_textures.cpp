@@ -1,4 +1,4 @@
-#include "render/gl_textures.h"
+#include "gpu/gl_textures.h"
 
 #include <GL/glew.h>
 
@@ -7,7 +7,7 @@
 #include <vector>
 #endif
 
-#include "render/gl_state_cache.h"
+#include "gpu/gl_state_cache.h"
 
 static void setFilter(GLenum parameter, int filter) {
     if (filter == 0) glTexParameteri(GL_TEXTURE_2D, parameter, GL_NEAREST);

@@ -1,4 +1,4 @@
-#include "render/gl_state_cache.h"
+#include "gpu/gl_state_cache.h"
 
 #include <GL/glew.h>
 

@@ -1,9 +1,9 @@
-#include "image/sprite.h"
+#include "scene/sprite.h"
 
 #include <cmath>
 
 #include "image/texture.h"
-#include "render/gl_buffers.h"
+#include "gpu/gl_buffers.h"
 #include "render/mesh_draw.h"
 #include "render/shader_catalogue.h"
 #include "scene/camera.h"

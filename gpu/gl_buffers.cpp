@@ -1,8 +1,8 @@
-#include "render/gl_buffers.h"
+#include "gpu/gl_buffers.h"
 
 #include <GL/glew.h>
 
-#include "render/gl_state_cache.h"
+#include "gpu/gl_state_cache.h"
 
 int createVertexBuffer(int bytes, const void* data) {
     GLuint name = 0;
