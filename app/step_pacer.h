@@ -14,6 +14,7 @@ struct StepPacer {
     uint64_t start = 0;  // counter reading at which the first step fell due
     uint64_t frequency = 0;  // counts per second; all ones without a usable counter
     uint64_t stepsCounted = 0;  // steps taken, or dropped after a gap, since the start
+    bool pictureBehind = false;  // takeStepsForFrame: the last frame showed a moment before its presentation
 };
 
 // The first step falls due at `now`.
@@ -22,6 +23,20 @@ void startStepPacer(StepPacer& pacer, uint64_t now, uint64_t frequency);
 // they count as taken and a longer backlog is dropped. Without a usable
 // counter one step each call, which leaves the pace to the buffer swap.
 int takeDueSteps(StepPacer& pacer, uint64_t now);
+// A browser's frame: the steps due at `presentedAt`, the time the frame will
+// be presented (an animation frame's timestamp), not the time its callback
+// runs. Rounded to the nearest step, so that a 60 Hz display takes one step a
+// frame at any phase; near a half step it keeps to the side of the previous
+// frame while the picture stays within kStickyLead of half a step of real
+// time, so that jitter of a few milliseconds does not alternate repeated and
+// double steps. A frame runs at most kMaxStepsPerIteration steps; a backlog
+// up to kMaxFrameBacklog steps is kept for the next frames, a longer gap is a
+// stall and drops it. Without a usable counter one step each call.
+int takeStepsForFrame(StepPacer& pacer, uint64_t presentedAt);
+constexpr double kStickyLead = 0.25;
+// Browsers' frame intervals are uneven: a page averaging 3 frames a second
+// has intervals of a second among them, which should not lose time.
+constexpr int kMaxFrameBacklog = 2 * kStepsPerSecond;
 // Microseconds from `now` until the next step falls due, rounded up; 0 when
 // one is due, and never more than one step's length.
 uint32_t microsecondsToNextStep(const StepPacer& pacer, uint64_t now);
