@@ -5,6 +5,8 @@
 // app/headless.h and runs one step per frame.
 #pragma once
 
+#include <cstdint>
+
 // What the main loop runs.
 struct MainLoopCallbacks {
     // After the engine's start-up; false declines to run (the process ends with 0).
@@ -39,11 +41,17 @@ bool runMainLoopIteration();
 // they count as run. 0 when none is due.
 int takeStepsDueNow();
 // The demo's frame: the steps due, sleeping first until one is due, then the
-// frame as above. (A browser's frame, which cannot sleep, runs
-// runMainLoopSteps(takeStepsDueNow()) when that is not 0.)
+// frame as above.
 bool runPacedIteration();
+// A browser's frame, which cannot sleep: the steps due at the counter
+// reading `presentedAt` when the frame will be presented (step_pacer.h's
+// takeStepsForFrame); it runs runMainLoopSteps with them when not 0.
+int takeStepsForFrameAt(uint64_t presentedAt);
 // The first step falls due now. startUp calls it.
 void startPacing();
+// The first step falls due at the counter reading `at`: a browser's loop
+// starts (and resumes after a hidden tab) at a frame's presentation.
+void startPacingAt(uint64_t at);
 // Wall-clock milliseconds of the parts of the last iteration that got past
 // the Escape test, for tools that report frame times: update covers input,
 // messages and the demo update; render covers the clear, the scene and the

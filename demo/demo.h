@@ -23,3 +23,4 @@ void submitScatteredInstances();
 // exact act boundaries and after the last act.
 int actAt(float scriptClock);
 constexpr int kActCount = 9;
+constexpr int kActSeconds = 8;

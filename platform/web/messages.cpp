@@ -35,15 +35,28 @@ void queueMessage(uint32_t message, uintptr_t wParam, intptr_t lParam) {
 
 // Browser events arrive between frames; they wait in the queue for the
 // next pump, as Windows messages do. Keys the engine knows are kept from
-// the page (no scrolling on Space or the arrows); others keep their
-// browser meaning.
+// the page (no scrolling on Space or the arrows), unless Ctrl, Alt or Meta
+// is held: the browser's shortcuts (reload, find, print...) keep working.
+// Others, F5, F11 and F12 among them, keep their browser meaning.
 EM_BOOL onKey(int eventType, const EmscriptenKeyboardEvent* event, void*) {
     const uint32_t virtualKey = virtualKeyFromBrowser(static_cast<uint32_t>(event->keyCode));
     if (virtualKey == 0) return false;
     const bool down = eventType == EMSCRIPTEN_EVENT_KEYDOWN;
     // Repeat count 1; bit 30 set when the key was already down (OS repeat).
     queueMessage(down ? WM_KEYDOWN : WM_KEYUP, virtualKey, 1 | (event->repeat ? (1 << 30) : 0));
-    return true;
+    return !event->ctrlKey && !event->altKey && !event->metaKey;
+}
+
+// A page that loses the focus or is hidden gets no key-up for the keys let
+// go meanwhile: it lets go of everything, as a window losing the focus does.
+EM_BOOL onBlur(int, const EmscriptenFocusEvent*, void*) {
+    queueMessage(WM_KILLFOCUS, 0, 0);
+    return false;
+}
+
+EM_BOOL onVisibilityChange(int, const EmscriptenVisibilityChangeEvent* event, void*) {
+    if (event->hidden) queueMessage(WM_KILLFOCUS, 0, 0);
+    return false;
 }
 
 EM_BOOL onMouseButton(int eventType, const EmscriptenMouseEvent* event, void*) {
@@ -89,6 +102,8 @@ bool registerWindowProcedure(WindowProcedure procedure) {
          emscripten_set_mousedown_callback(kCanvasSelector, nullptr, true, onMouseButton) == EMSCRIPTEN_RESULT_SUCCESS;
     ok = ok && emscripten_set_mouseup_callback(page, nullptr, true, onMouseButton) == EMSCRIPTEN_RESULT_SUCCESS;
     ok = ok && emscripten_set_wheel_callback(kCanvasSelector, nullptr, true, onWheel) == EMSCRIPTEN_RESULT_SUCCESS;
+    ok = ok && emscripten_set_blur_callback(page, nullptr, true, onBlur) == EMSCRIPTEN_RESULT_SUCCESS;
+    ok = ok && emscripten_set_visibilitychange_callback(nullptr, true, onVisibilityChange) == EMSCRIPTEN_RESULT_SUCCESS;
     if (!ok) return false;
     postedMessages().procedure = procedure;
     return true;
