@@ -20,8 +20,12 @@ bool engineStartup() {
 
     Engine* record = new Engine();
     record->windowIndex = createMainWindow();
-    record->width = workAreaSize().width;
-    record->height = workAreaSize().height;
+    // The client area the window really got: Windows keeps a window within
+    // the screen, so a caption above the work area can cost rows of it.
+    if (!windowClientSize(record->windowIndex, &record->width, &record->height)) {
+        record->width = workAreaSize().width;
+        record->height = workAreaSize().height;
+    }
     clearWindowTitle(record->windowIndex);
     setEngine(record);
 
@@ -84,6 +88,8 @@ bool runMainLoopSteps(int steps) {
         setQuitRequested(true);
         return false;
     }
+
+    resizeScreen(record.width, record.height);  // a size the window procedure was told of
 
     for (int step = 1; step <= steps; ++step) {
         if (step == 2) forgetPresses(*keyboardState(), *mouseState());

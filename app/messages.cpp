@@ -1,11 +1,24 @@
 #include "app/messages.h"
 
 #include "app/clock.h"
+#include "app/engine.h"
 #include "app/input.h"
 #include "platform/window.h"
 
 namespace {
 bool g_quitRequested = false;
+bool g_minimised = false;
+
+// The client size the system gave the window; the main loop hands it to the
+// renderer before the next frame. A minimised window keeps its last size.
+void clientResized(uintptr_t reason, intptr_t size) {
+    g_minimised = reason == SIZE_MINIMIZED;
+    const int32_t width = static_cast<int32_t>(size & 0xFFFF), height = static_cast<int32_t>((size >> 16) & 0xFFFF);
+    Engine* record = engine();
+    if (g_minimised || !record || width <= 0 || height <= 0) return;
+    record->width = width;
+    record->height = height;
+}
 
 void pressButton(int button) {
     MouseState* mouse = mouseState();
@@ -55,6 +68,7 @@ intptr_t windowProcedure(PlatformWindow* window, uint32_t message, uintptr_t wPa
         if (MouseState* mouse = mouseState()) mouseWheel(*mouse, static_cast<int16_t>((wParam >> 16) & 0xFFFF));
         break;
     case WM_KILLFOCUS: releaseEverything(); break;
+    case WM_SIZE: clientResized(wParam, lParam); break;
     case WM_SYSCOMMAND:
         // Alt or F10 alone would open the system menu, whose modal loop stops
         // the frames until it is left and takes the next Escape. Alt+F4 and
@@ -73,3 +87,4 @@ void pumpMessages() {
 
 bool quitRequested() { return g_quitRequested; }
 void setQuitRequested(bool requested) { g_quitRequested = requested; }
+bool windowMinimised() { return g_minimised; }

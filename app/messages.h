@@ -1,7 +1,8 @@
 // The engine's window procedure and message pump: key and button messages
 // become KeyboardState and MouseState transitions, a lost focus releases
 // every key and button, a close request destroys the window and asks the
-// main loop to end. The keyboard never opens the system menu.
+// main loop to end, a new client size becomes the Engine's width and height.
+// The keyboard never opens the system menu.
 #pragma once
 
 #include <cstdint>
@@ -15,3 +16,5 @@ void pumpMessages();
 // Set by Escape or by closing the window; the main loop ends when it is true.
 bool quitRequested();
 void setQuitRequested(bool requested);
+// True from a WM_SIZE that says minimised until the next WM_SIZE.
+bool windowMinimised();

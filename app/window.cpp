@@ -66,6 +66,15 @@ bool windowUsable(int index) {
     return entry && entry->window && entry->glContext;
 }
 
+bool windowClientSize(int index, int32_t* width, int32_t* height) {
+    EngineWindow* entry = entryAt(index);
+    PlatformRect client;
+    if (!entry || !platformWindowClientRect(entry->window, &client)) return false;
+    *width = client.right - client.left;
+    *height = client.bottom - client.top;
+    return true;
+}
+
 void showWindow(int index) {
     if (EngineWindow* entry = entryAt(index)) showPlatformWindow(entry->window);
 }

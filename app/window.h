@@ -36,6 +36,9 @@ void registerWindowClass();
 int createMainWindow();
 // True when entry `index` has both a window and a GL context.
 bool windowUsable(int index);
+// The size of entry `index`'s client area as the system made it, which may be
+// smaller than the work area asked for; false without a window.
+bool windowClientSize(int index, int32_t* width, int32_t* height);
 void showWindow(int index);
 void swapBuffers(int index);
 void clearWindowTitle(int index);

@@ -3,7 +3,8 @@
 // each message off the queue and hands it to that procedure. Keys arrive as
 // Windows virtual-key codes (OS key repeat as repeated key-downs), mouse
 // buttons and the wheel as their WM_ messages, the close button as WM_CLOSE
-// and a lost keyboard focus as WM_KILLFOCUS. Posted messages (synthetic
+// a lost keyboard focus as WM_KILLFOCUS and a new client size as WM_SIZE
+// (the size the system really gave, 0 x 0 when minimised). Posted messages (synthetic
 // keys, WM_QUIT) go through the same queue, ahead of new SDL events.
 //
 // On Windows, <windows.h> defines the same names as macros of the same
@@ -16,6 +17,7 @@ struct PlatformWindow;
 
 enum : uint32_t {
     WM_DESTROY = 0x0002,
+    WM_SIZE = 0x0005,
     WM_KILLFOCUS = 0x0008,
     WM_CLOSE = 0x0010,
     WM_QUIT = 0x0012,
@@ -50,6 +52,10 @@ constexpr int kWheelDelta = 120;  // one notch
 // WM_SYSCOMMAND command (the system uses the low four bits of wParam): the
 // system menu asked for from the keyboard (Alt or F10 alone, Alt+Space).
 enum : uint32_t { SC_KEYMENU = 0xF100 };
+
+// WM_SIZE: wParam says why; lParam holds the client width in the low 16 bits
+// and the height in the high 16 bits.
+enum : uint32_t { SIZE_RESTORED = 0, SIZE_MINIMIZED = 1 };
 
 struct PlatformMessage {
     PlatformWindow* window = nullptr;  // null for WM_QUIT

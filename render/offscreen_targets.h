@@ -25,6 +25,10 @@ OffscreenTargets& offscreenTargets();
 // Records the size for the targets that the first offscreenTargets() builds.
 void deferOffscreenTargets(int32_t width, int32_t height);
 
+// The screen's size changed: targets already made get storage of the new
+// size (names kept), targets not made yet are recorded at it.
+void resizeOffscreenTargets(int32_t width, int32_t height);
+
 // Afterwards framebuffer 0 is bound again and texture slot 0 holds target 2.
 // A width or height of 0 or less gives textures without storage.
 void createOffscreenTargets(int32_t width, int32_t height);

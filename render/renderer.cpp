@@ -22,6 +22,14 @@ static ScreenSize g_screen;
 const ScreenSize& screenSize() { return g_screen; }
 void setScreenSize(const ScreenSize& screen) { g_screen = screen; }
 
+void resizeScreen(int32_t width, int32_t height) {
+    if (width <= 0 || height <= 0 || (width == g_screen.width && height == g_screen.height)) return;
+    cameraScreenResized(g_screen.width, g_screen.height, width, height);
+    g_screen.width = width;
+    g_screen.height = height;
+    resizeOffscreenTargets(width, height);
+}
+
 void renderInit(const ScreenSize& screen) {
     setScreenSize(screen);
     glewInit();  // under EGL this reports an error although the entry points load

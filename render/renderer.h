@@ -13,6 +13,11 @@ struct ScreenSize {
 };
 const ScreenSize& screenSize();
 void setScreenSize(const ScreenSize& screen);
+// The window's client area became width x height: records it, gives the
+// off-screen targets that size and sets the viewport and aspect ratio of
+// the cameras that follow the screen (scene/camera.h). 0 x 0 (a minimised
+// window) or an unchanged size does nothing.
+void resizeScreen(int32_t width, int32_t height);
 
 // Records the screen size, loads the GL entry points, sets the fixed state,
 // resets the frame counters, creates the off-screen targets, the model matrix

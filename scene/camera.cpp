@@ -1,11 +1,15 @@
 #include "scene/camera.h"
 
+#include <algorithm>
 #include <cmath>
+#include <vector>
 
 #include "render/renderer.h"
 
 static CAMERA3D* g_currentCamera = nullptr;
 static CAMERA3D* g_defaultCamera = nullptr;
+// Every live camera, for a change of the screen's size.
+static std::vector<CAMERA3D*> g_cameras;
 
 CAMERA3D* currentCamera() { return g_currentCamera ? g_currentCamera : g_defaultCamera; }
 void setCurrentCamera(CAMERA3D* camera) { g_currentCamera = camera; }
@@ -26,12 +30,14 @@ CAMERA3D::CAMERA3D() {
     projectionStack = new MatrixStack;
     projectionStack->create(32);
     setPerspective(60.0, viewportAspect(ownViewport), 50.0, 50000.0);
+    g_cameras.push_back(this);
 }
 
 CAMERA3D::~CAMERA3D() {
     // A deleted camera must not stay reachable through the engine pointers.
     if (g_currentCamera == this) g_currentCamera = nullptr;
     if (g_defaultCamera == this) g_defaultCamera = nullptr;
+    g_cameras.erase(std::remove(g_cameras.begin(), g_cameras.end(), this), g_cameras.end());
     viewStack->destroy();
     delete viewStack;
     projectionStack->destroy();
@@ -48,6 +54,16 @@ void CAMERA3D::setPerspective(double fovYDegrees, double aspectRatio, double nea
     right = top * aspect;
     left = -right;
     matrixPerspective(*projectionStack->top, fovY, aspect, nearZ, farZ);
+}
+
+void cameraScreenResized(int oldWidth, int oldHeight, int newWidth, int newHeight) {
+    for (CAMERA3D* camera : g_cameras) {
+        Viewport& own = camera->ownViewport;
+        const bool wholeScreen = own.x == 0 && own.y == 0 && own.width == oldWidth && own.height == oldHeight;
+        if (camera != g_defaultCamera && !wholeScreen) continue;
+        own = Viewport{0, 0, newWidth, newHeight};
+        camera->setPerspective(camera->fovY, viewportAspect(own), camera->nearZ, camera->farZ);
+    }
 }
 
 void CAMERA3D::resetFieldOfView() { setPerspective(60.0, viewportAspect(ownViewport), nearZ, farZ); }

@@ -47,3 +47,9 @@ CAMERA3D* currentCamera();
 void setCurrentCamera(CAMERA3D* camera);
 CAMERA3D* defaultCamera();
 void setDefaultCamera(CAMERA3D* camera);
+
+// The screen's client size changed from oldWidth x oldHeight: the default
+// camera and every camera whose own viewport was the whole old screen take
+// the new size as viewport and aspect ratio (keeping field of view and depth
+// range). Cameras with a viewport of their own keep it.
+void cameraScreenResized(int oldWidth, int oldHeight, int newWidth, int newHeight);

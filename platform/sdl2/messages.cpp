@@ -60,16 +60,34 @@ bool translateEvent(const SDL_Event& event, PlatformMessage* message) {
         return true;
     }
     case SDL_WINDOWEVENT:
-        if (event.window.event == SDL_WINDOWEVENT_CLOSE)
-            message->message = WM_CLOSE;
-        else if (event.window.event == SDL_WINDOWEVENT_FOCUS_LOST)
-            message->message = WM_KILLFOCUS;
-        else
-            return false;
         message->window = targetWindow(event.window.windowID);
         message->wParam = 0;
         message->lParam = 0;
-        return true;
+        switch (event.window.event) {
+        case SDL_WINDOWEVENT_CLOSE: message->message = WM_CLOSE; return true;
+        case SDL_WINDOWEVENT_FOCUS_LOST: message->message = WM_KILLFOCUS; return true;
+        // The size the window manager really gave (which may differ from the
+        // one asked for), as Windows reports it.
+        case SDL_WINDOWEVENT_SIZE_CHANGED:
+            message->message = WM_SIZE;
+            message->lParam = packPoint(event.window.data1, event.window.data2);
+            return true;
+        // Minimised or unmapped: nothing of it can be seen until it is back.
+        case SDL_WINDOWEVENT_MINIMIZED:
+        case SDL_WINDOWEVENT_HIDDEN:
+            message->message = WM_SIZE;
+            message->wParam = SIZE_MINIMIZED;
+            return true;
+        case SDL_WINDOWEVENT_RESTORED:
+        case SDL_WINDOWEVENT_SHOWN: {
+            int width = 0, height = 0;
+            SDL_GetWindowSize(sdlWindowOf(message->window), &width, &height);
+            message->message = WM_SIZE;
+            message->lParam = packPoint(width, height);
+            return true;
+        }
+        default: return false;
+        }
     default: return false;
     }
 }

@@ -12,6 +12,7 @@
 #include "platform/cursor.h"
 #include "platform/sound.h"
 #include "render/renderer.h"
+#include "scene/camera.h"
 #ifdef _WIN32
 #include "platform/win32/win32_layer.h"  // the window handle, for the system's default handling
 #endif
@@ -59,6 +60,69 @@ TEST(Cursor, ShowAndHideChangeTheSystemCountOncePerChange) {
     hideCursor();
     EXPECT_EQ(cursorShowCount(), before);
     EXPECT_FALSE(cursorVisible());
+}
+
+// The system may give the window another client size than the one asked
+// for (Windows keeps a window within the screen) or change it later: the
+// size it reports becomes the Engine's, and the next frame draws at it with
+// the cameras that follow the screen. A minimised window keeps its size.
+TEST(EngineWindow, ClientSizeTheSystemReportsIsTheSizeDrawnAt) {
+    ASSERT_TRUE(startOffscreenEngine());
+    Engine& record = *engine();
+#ifdef _WIN32
+    PlatformWindow* window = engineWindowTable().entries[record.windowIndex].window;
+#endif
+    auto resizeTo = [&](int width, int height) {
+#ifdef _WIN32
+        SetWindowPos(window->handle, nullptr, 0, 0, width, height, SWP_NOZORDER | SWP_NOMOVE | SWP_NOACTIVATE);
+#else
+        SDL_Event resized{};
+        resized.type = SDL_WINDOWEVENT;
+        resized.window.event = SDL_WINDOWEVENT_SIZE_CHANGED;
+        resized.window.data1 = width;
+        resized.window.data2 = height;
+        SDL_PushEvent(&resized);
+#endif
+        pumpFrame();
+    };
+    ScreenSize screen;
+    screen.width = kWidth;
+    screen.height = kHeight;
+    setScreenSize(screen);
+    CAMERA3D follower, fixed;
+    fixed.ownViewport = Viewport{0, 0, 10, 10};
+
+    resizeTo(80, 50);
+    EXPECT_EQ(record.width, 80);
+    EXPECT_EQ(record.height, 50);
+    ASSERT_TRUE(runMainLoopSteps(0));
+    EXPECT_EQ(screenSize().width, 80);
+    EXPECT_EQ(screenSize().height, 50);
+    EXPECT_EQ(follower.ownViewport.width, 80);
+    EXPECT_EQ(follower.ownViewport.height, 50);
+    EXPECT_DOUBLE_EQ(follower.aspect, 1.6);
+    EXPECT_EQ(fixed.ownViewport.width, 10);
+    EXPECT_DOUBLE_EQ(fixed.aspect, 1.5);
+
+#ifdef _WIN32
+    sendMessage(window, WM_SIZE, SIZE_MINIMIZED, 0);
+#else
+    SDL_Event minimised{};
+    minimised.type = SDL_WINDOWEVENT;
+    minimised.window.event = SDL_WINDOWEVENT_MINIMIZED;
+    SDL_PushEvent(&minimised);
+    pumpFrame();
+#endif
+    EXPECT_TRUE(windowMinimised());
+    EXPECT_EQ(record.width, 80);
+    ASSERT_TRUE(runMainLoopSteps(0));
+    EXPECT_EQ(follower.ownViewport.width, 80);
+
+    resizeTo(kWidth, kHeight);
+    EXPECT_FALSE(windowMinimised());
+    ASSERT_TRUE(runMainLoopSteps(0));
+    EXPECT_EQ(follower.ownViewport.width, kWidth);
+    record.frameCount = 0;  // as the start-up left it, for the test below
 }
 
 // Start-up, the loop's Escape exit and the close request, in order: the close

@@ -62,6 +62,20 @@ TEST_F(RendererTest, OffscreenTargets) {
     glGetBufferSubData(GL_ELEMENT_ARRAY_BUFFER, 0, sizeof indices, indices);
     EXPECT_EQ(indices[5], 3);
 
+    // A new client size: the same targets, storage and quad of the new size.
+    resizeOffscreenTargets(12, 6);
+    EXPECT_EQ(offscreenTargets().targetTextures[0], t.targetTextures[0]);
+    bindTextureName(0, t.targetTextures[1]);
+    glGetTexLevelParameteriv(GL_TEXTURE_2D, 0, GL_TEXTURE_WIDTH, &width);
+    EXPECT_EQ(width, 12);
+    GLint depthHeight = 0;
+    glBindRenderbufferEXT(GL_RENDERBUFFER_EXT, t.depthRenderbuffer);
+    glGetRenderbufferParameterivEXT(GL_RENDERBUFFER_EXT, GL_RENDERBUFFER_HEIGHT_EXT, &depthHeight);
+    EXPECT_EQ(depthHeight, 6);
+    bindArrayBuffer(t.quadVertexBuffer);
+    glGetBufferSubData(GL_ARRAY_BUFFER, 0, sizeof quad, quad);
+    EXPECT_EQ(quad[2].position[0], 11.0f);
+
     createOffscreenTargets(0, 0);
     glGetTexLevelParameteriv(GL_TEXTURE_2D, 0, GL_TEXTURE_WIDTH, &width);
     EXPECT_EQ(width, 0) << "no storage without a size";
