@@ -34,9 +34,10 @@ int takeDueSteps(StepPacer& pacer, uint64_t now);
 // stall and drops it. Without a usable counter one step each call.
 int takeStepsForFrame(StepPacer& pacer, uint64_t presentedAt);
 constexpr double kStickyLead = 0.25;
-// Browsers' frame intervals are uneven: a page averaging 3 frames a second
-// has intervals of a second among them, which should not lose time.
-constexpr int kMaxFrameBacklog = 2 * kStepsPerSecond;
+// A software renderer's frame intervals are uneven: at 2 to 3 frames a second
+// a tenth of them are over half a second, which should not lose time. A gap
+// over a second is a stall.
+constexpr int kMaxFrameBacklog = kStepsPerSecond;
 // Microseconds from `now` until the next step falls due, rounded up; 0 when
 // one is due, and never more than one step's length.
 uint32_t microsecondsToNextStep(const StepPacer& pacer, uint64_t now);

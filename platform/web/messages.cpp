@@ -7,10 +7,12 @@
 #include "platform/window.h"
 
 namespace {
-// The pointer's last position in the page, once it has moved.
+// The pointer's last position in the page, once it has moved, and the
+// canvas's drawing-buffer size last reported.
 struct Pointer {
     bool seen = false;
     int x = 0, y = 0;
+    int canvasWidth = 0, canvasHeight = 0;
 };
 
 Pointer& pointer() {
@@ -109,8 +111,22 @@ bool registerWindowProcedure(WindowProcedure procedure) {
     return true;
 }
 
-// Browser events are queued as they arrive, so the posted queue is all there is.
-bool peekMessage(PlatformMessage* message) { return takePostedMessage(message); }
+// Browser events are queued as they arrive, so the posted queue is all there
+// is. The page resizes the canvas's drawing buffer (a resized window, full
+// screen, another device pixel ratio): the engine hears of it as of a window
+// resized, before the other messages of the frame.
+bool peekMessage(PlatformMessage* message) {
+    Pointer& state = pointer();
+    int width = 0, height = 0;
+    if (firstPlatformWindow() &&
+        emscripten_get_canvas_element_size(kCanvasSelector, &width, &height) == EMSCRIPTEN_RESULT_SUCCESS &&
+        (width != state.canvasWidth || height != state.canvasHeight)) {
+        state.canvasWidth = width;
+        state.canvasHeight = height;
+        queueMessage(WM_SIZE, 0, packPoint(width, height));
+    }
+    return takePostedMessage(message);
+}
 
 bool lastPointerPosition(int* x, int* y) {
     const Pointer& state = pointer();
