@@ -76,6 +76,7 @@ void setMainLoopDrawing(bool drawing) { g_drawing = drawing; }
 
 void startPacing() { startPacingAt(readCounter()); }
 void startPacingAt(uint64_t at) { startStepPacer(g_pacer, at, readFrequency()); }
+void delayPacing(uint64_t counts) { g_pacer.start += counts; }
 
 bool runMainLoopSteps(int steps) {
     const auto frameStart = std::chrono::steady_clock::now();

@@ -50,8 +50,11 @@ int takeStepsForFrameAt(uint64_t presentedAt);
 // The first step falls due now. startUp calls it.
 void startPacing();
 // The first step falls due at the counter reading `at`: a browser's loop
-// starts (and resumes after a hidden tab) at a frame's presentation.
+// starts at a frame's presentation.
 void startPacingAt(uint64_t at);
+// The steps not yet due fall due `counts` later: time a browser page spent
+// hidden, while the timeline and the sound stood still.
+void delayPacing(uint64_t counts);
 // Wall-clock milliseconds of the parts of the last iteration that got past
 // the Escape test, for tools that report frame times: update covers input,
 // messages and the demo update; render covers the clear, the scene and the

@@ -29,7 +29,7 @@ constexpr int kCatchUpStepsPerFrame = 240;
 struct WebLoop {
     int targetStep = 0;  // ?step=N or ?from=N: the step reached through catch-up steps first
     bool holdAtTarget = false;  // ?step=N: then the picture stays
-    bool pacingStarted = false;  // false: the next shown frame starts the pacing
+    bool pacingStarted = false;  // false: the next frame starts the pacing
     bool stopped = false;  // ended, failed or the GL context lost
 };
 
@@ -66,12 +66,16 @@ bool catchUp() {
 
 EM_BOOL onAnimationFrame(double timeMs, void*) {
     if (g_loop.stopped) return false;
-    // A hidden page pauses the timeline (the page suspends the sound with it);
-    // shown again, the pacing starts afresh from the step it was at.
-    if (EM_ASM_INT({ return document.hidden || Module.contextLost ? 1 : 0; })) {
-        g_loop.pacingStarted = false;
-        return true;
-    }
+    // A hidden page pauses the timeline and the sound (the page suspends it
+    // and counts the time hidden): the steps fall due that much later, so
+    // that picture and sound stay together.
+    const double hiddenMs = EM_ASM_DOUBLE({
+        if (document.hidden || Module.contextLost) return -1;
+        const ms = Module.hiddenMs;
+        Module.hiddenMs = 0;
+        return ms;
+    });
+    if (hiddenMs < 0.0) return true;
     if (stepsDone() < g_loop.targetStep) {
         if (!catchUp()) endDemo();
         return !g_loop.stopped && !(g_loop.holdAtTarget && stepsDone() == g_loop.targetStep);
@@ -81,6 +85,8 @@ EM_BOOL onAnimationFrame(double timeMs, void*) {
         // The step after the last one shown is due at this frame.
         startPacingAt(presentedAt);
         g_loop.pacingStarted = true;
+    } else if (hiddenMs > 0.0) {
+        delayPacing(static_cast<uint64_t>(hiddenMs * 1000.0));
     }
     const int steps = takeStepsForFrameAt(presentedAt);
     if (steps > 0 && !runMainLoopSteps(steps)) endDemo();

@@ -65,8 +65,10 @@ Object.defineProperty(document, 'visibilityState', {value: 'visible', configurab
 document.dispatchEvent(new Event('visibilitychange'));
 """
 PLAYING = "Module.audioContext.state == 'running' && !!Module.soundSource && Module.soundSource.loop"
-# The soundtrack's position against the picture's (the step shown), in seconds.
-SOUND_OFFSET = "Module.audioContext.currentTime - Module.soundStartedAt - Module.demoStep() / 60"
+# The soundtrack's position against the picture's, in seconds, read in an animation frame just after
+# the demo's frame has run its steps (a step shows 1/60 s of sound).
+SOUND_OFFSET = """new Promise(resolve => requestAnimationFrame(() =>
+  resolve(Module.audioContext.currentTime - Module.soundStartedAt - (Module.demoStep() - 1) / 60)))"""
 # Runs before the page's scripts: no shader compiles, or no WebGL at all.
 FAIL_SHADERS = """
 const getShaderParameter = WebGL2RenderingContext.prototype.getShaderParameter;
@@ -143,7 +145,7 @@ class DevTools:
                                  flatten=True)["sessionId"]
 
     def evaluate(self, expression):
-        result = self.call("Runtime.evaluate", expression=expression, returnByValue=True)
+        result = self.call("Runtime.evaluate", expression=expression, returnByValue=True, awaitPromise=True)
         if "exceptionDetails" in result:
             raise RuntimeError(f"{expression}: {result['exceptionDetails'].get('text')}")
         return result["result"].get("value")
@@ -204,7 +206,10 @@ def wait_for(predicate, seconds, step=0.05):
     """Polls `predicate` until it returns a true value or time runs out."""
     deadline = time.monotonic() + seconds
     while True:
-        value = predicate()
+        try:
+            value = predicate()
+        except RuntimeError:  # asked while the page navigates
+            value = None
         if value or time.monotonic() > deadline:
             return value
         time.sleep(step)
