@@ -24,6 +24,17 @@ intptr_t packPoint(long x, long y) {
     return static_cast<intptr_t>((static_cast<uint32_t>(static_cast<uint16_t>(y)) << 16) | static_cast<uint16_t>(x));
 }
 
+// A point in CSS pixels of the page as a point of the canvas's drawing
+// buffer, which has device pixels (the device pixel ratio, capped).
+void canvasPoint(double cssX, double cssY, int* x, int* y) {
+    double cssWidth = 0.0, cssHeight = 0.0;
+    int width = 0, height = 0;
+    emscripten_get_element_css_size(kCanvasSelector, &cssWidth, &cssHeight);
+    emscripten_get_canvas_element_size(kCanvasSelector, &width, &height);
+    *x = static_cast<int>(cssWidth > 0.0 ? cssX * width / cssWidth : cssX);
+    *y = static_cast<int>(cssHeight > 0.0 ? cssY * height / cssHeight : cssY);
+}
+
 void queueMessage(uint32_t message, uintptr_t wParam, intptr_t lParam) {
     PlatformWindow* window = firstPlatformWindow();
     if (!window) return;  // nothing to receive it before the window exists
@@ -70,17 +81,18 @@ EM_BOOL onMouseButton(int eventType, const EmscriptenMouseEvent* event, void*) {
     case 2: message = down ? WM_RBUTTONDOWN : WM_RBUTTONUP; break;
     default: return false;
     }
-    queueMessage(message, 0, packPoint(event->targetX, event->targetY));
+    int x = 0, y = 0;
+    canvasPoint(event->targetX, event->targetY, &x, &y);
+    queueMessage(message, 0, packPoint(x, y));
     return false;
 }
 
 // The canvas lies at the page's top-left, so page coordinates are canvas
-// coordinates; the pointer reads outside the canvas too.
+// coordinates in CSS pixels; the pointer reads outside the canvas too.
 EM_BOOL onMouseMove(int, const EmscriptenMouseEvent* event, void*) {
     Pointer& state = pointer();
     state.seen = true;
-    state.x = static_cast<int>(event->clientX);
-    state.y = static_cast<int>(event->clientY);
+    canvasPoint(event->clientX, event->clientY, &state.x, &state.y);
     return false;
 }
 
