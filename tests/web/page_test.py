@@ -65,10 +65,12 @@ Object.defineProperty(document, 'visibilityState', {value: 'visible', configurab
 document.dispatchEvent(new Event('visibilitychange'));
 """
 PLAYING = "Module.audioContext.state == 'running' && !!Module.soundSource && Module.soundSource.loop"
-# The soundtrack's position against the picture's, in seconds, read in an animation frame just after
-# the demo's frame has run its steps (a step shows 1/60 s of sound).
-SOUND_OFFSET = """new Promise(resolve => requestAnimationFrame(() =>
-  resolve(Module.audioContext.currentTime - Module.soundStartedAt - (Module.demoStep() - 1) / 60)))"""
+# The soundtrack's position against the picture's, in seconds, at the time of an animation frame, read
+# just after the demo's callback has run that frame's steps (a step shows 1/60 s of sound).
+SOUND_OFFSET = """new Promise(resolve => requestAnimationFrame(time => {
+  const sound = Module.audioContext.currentTime - (performance.now() - time) / 1000 - Module.soundStartedAt;
+  resolve(sound - (Module.demoStep() - 1) / 60);
+}))"""
 # Runs before the page's scripts: no shader compiles, or no WebGL at all.
 FAIL_SHADERS = """
 const getShaderParameter = WebGL2RenderingContext.prototype.getShaderParameter;
