@@ -30,7 +30,7 @@ struct WebLoop {
     int targetStep = 0;  // ?step=N or ?from=N: the step reached through catch-up steps first
     bool holdAtTarget = false;  // ?step=N: then the picture stays
     bool pacingStarted = false;  // false: the next frame starts the pacing
-    bool stopped = false;  // ended, failed or the GL context lost
+    bool stopped = false;  // ended: Escape, a close or a start-up that failed
 };
 
 WebLoop g_loop;

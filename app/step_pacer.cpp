@@ -47,7 +47,7 @@ int takeStepsForFrame(StepPacer& pacer, uint64_t presentedAt) {
         presentedAt >= pacer.start ? double(presentedAt - pacer.start) : -double(pacer.start - presentedAt);
     const double lead = sinceStart * kStepsPerSecond / double(pacer.frequency) + 1.0 - double(pacer.stepsCounted);
     double steps = std::floor(lead + 0.5);
-    const double left = lead - steps;  // > 0: the picture shows a moment before its presentation
+    const double left = lead - steps;  // > 0: the picture would lag its presentation time
     if (pacer.pictureBehind && left < 0.0 && left + 1.0 <= 0.5 + kStickyLead) steps -= 1.0;
     if (!pacer.pictureBehind && left > 0.0 && left - 1.0 >= -0.5 - kStickyLead) steps += 1.0;
     if (steps < 0.0) steps = 0.0;  // a timestamp before the last frame's

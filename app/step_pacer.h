@@ -14,7 +14,7 @@ struct StepPacer {
     uint64_t start = 0;  // counter reading at which the first step fell due
     uint64_t frequency = 0;  // counts per second; all ones without a usable counter
     uint64_t stepsCounted = 0;  // steps taken, or dropped after a gap, since the start
-    bool pictureBehind = false;  // takeStepsForFrame: the last frame showed a moment before its presentation
+    bool pictureBehind = false;  // takeStepsForFrame: the last frame's picture lags its presentation time
 };
 
 // The first step falls due at `now`.
@@ -33,6 +33,7 @@ int takeDueSteps(StepPacer& pacer, uint64_t now);
 // up to kMaxFrameBacklog steps is kept for the next frames, a longer gap is a
 // stall and drops it. Without a usable counter one step each call.
 int takeStepsForFrame(StepPacer& pacer, uint64_t presentedAt);
+// A quarter step (4.2 ms), above the jitter of a browser's frame timestamps.
 constexpr double kStickyLead = 0.25;
 // A software renderer's frame intervals are uneven: at 2 to 3 frames a second
 // a tenth of them are over half a second, which should not lose time. A gap
