@@ -52,14 +52,8 @@ int takeStepsForFrame(StepPacer& pacer, uint64_t presentedAt) {
     if (!pacer.pictureBehind && left > 0.0 && left - 1.0 >= -0.5 - kStickyLead) steps += 1.0;
     if (steps < 0.0) steps = 0.0;  // a timestamp before the last frame's
     pacer.pictureBehind = lead - steps > 0.0;
-    if (steps <= kMaxStepsPerIteration) {
-        pacer.stepsCounted += static_cast<uint64_t>(steps);
-        return static_cast<int>(steps);
-    }
-    // Behind by more than a frame may run: the rest waits for the next frames,
-    // or after a stall is dropped.
-    pacer.stepsCounted += steps <= kMaxFrameBacklog ? kMaxStepsPerIteration : static_cast<uint64_t>(steps);
-    return kMaxStepsPerIteration;
+    pacer.stepsCounted += static_cast<uint64_t>(steps);
+    return steps <= kMaxStepsPerFrame ? static_cast<int>(steps) : kMaxStepsPerIteration;
 }
 
 uint32_t microsecondsToNextStep(const StepPacer& pacer, uint64_t now) {

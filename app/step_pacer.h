@@ -29,16 +29,16 @@ int takeDueSteps(StepPacer& pacer, uint64_t now);
 // frame at any phase; near a half step it keeps to the side of the previous
 // frame while the picture stays within kStickyLead of half a step of real
 // time, so that jitter of a few milliseconds does not alternate repeated and
-// double steps. A frame runs at most kMaxStepsPerIteration steps; a backlog
-// up to kMaxFrameBacklog steps is kept for the next frames, a longer gap is a
-// stall and drops it. Without a usable counter one step each call.
+// double steps. A frame runs up to kMaxStepsPerFrame steps; more is a stall,
+// which runs kMaxStepsPerIteration and drops the rest, as on the desktop.
+// Without a usable counter one step each call.
 int takeStepsForFrame(StepPacer& pacer, uint64_t presentedAt);
 // A quarter step (4.2 ms), above the jitter of a browser's frame timestamps.
 constexpr double kStickyLead = 0.25;
-// A software renderer's frame intervals are uneven: at 2 to 3 frames a second
-// a tenth of them are over half a second, which should not lose time. A gap
-// over a second is a stall.
-constexpr int kMaxFrameBacklog = kStepsPerSecond;
+// A second: a software renderer's frame intervals are uneven (at 2 to 3
+// frames a second a tenth of them are over half a second), and the steps
+// before a frame's last are cheap catch-up steps.
+constexpr int kMaxStepsPerFrame = kStepsPerSecond;
 // Microseconds from `now` until the next step falls due, rounded up; 0 when
 // one is due, and never more than one step's length.
 uint32_t microsecondsToNextStep(const StepPacer& pacer, uint64_t now);
