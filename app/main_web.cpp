@@ -116,6 +116,8 @@ extern "C" EMSCRIPTEN_KEEPALIVE int demoFramesDrawn() { return frameCounters().f
 extern "C" EMSCRIPTEN_KEEPALIVE float demoWaterLevel() { return demoWorld().waterLevel; }
 extern "C" EMSCRIPTEN_KEEPALIVE int demoScreenWidth() { return screenSize().width; }
 extern "C" EMSCRIPTEN_KEEPALIVE int demoScreenHeight() { return screenSize().height; }
+// For the page, when the start-up exits before the loop could end it.
+extern "C" EMSCRIPTEN_KEEPALIVE void demoRemoveHandlers() { emscripten_html5_remove_all_event_listeners(); }
 
 int main() {
     int exitCode = 0;

@@ -126,7 +126,7 @@ bool registerWindowProcedure(WindowProcedure procedure) {
 // Browser events are queued as they arrive, so the posted queue is all there
 // is. The page resizes the canvas's drawing buffer (a resized window, full
 // screen, another device pixel ratio): the engine hears of it as of a window
-// resized, before the other messages of the frame.
+// resized, with the frame's messages.
 bool peekMessage(PlatformMessage* message) {
     Pointer& state = pointer();
     int width = 0, height = 0;

@@ -393,6 +393,8 @@ def main():
                     tools.call("Page.removeScriptToEvaluateOnNewDocument", identifier=added)
             says(f"{no_data_base}?size={args.size}&autostart", ("demo.data", "404"))
             says(f"{base}?size={args.size}&autostart", ("could not start", "shader"), FAIL_SHADERS)
+            left = tools.listeners("window", "document", "canvas")
+            check(not left, f"handlers left after a failed start-up: {left}")
             says(f"{base}?size={args.size}&autostart", ("WebGL 2",), NO_WEBGL)
 
             # A lost context stops the loop and says so; its restore reloads the page at the step it was at.
