@@ -92,15 +92,23 @@ bool runMainLoopSteps(int steps) {
 
     resizeScreen(record.width, record.height);  // a size the window procedure was told of
 
+    // A minimised window shows nothing: every step is a catch-up step and no
+    // frame is drawn, presented or counted, while the steps keep to the clock.
+    const bool hidden = windowMinimised();
     for (int step = 1; step <= steps; ++step) {
         if (step == 2) forgetPresses(*keyboardState(), *mouseState());
-        const bool catchUp = step < steps;
+        const bool catchUp = step < steps || hidden;
         g_callbacks.update(catchUp);
         tickUpdateCounter();
         ++frameCounters().updatesDone;
         if (catchUp) skipFrameDrawing();  // what the frame between two steps would leave behind
     }
     const auto renderStart = std::chrono::steady_clock::now();
+    if (hidden) {
+        g_iterationTimes.updateMs = millisecondsBetween(frameStart, renderStart);
+        g_iterationTimes.renderMs = 0.0;
+        return !quitRequested();
+    }
 
     if (g_drawing) {
         clearFrame(record.clearRed, record.clearGreen, record.clearBlue);
@@ -124,6 +132,9 @@ int takeStepsDueNow() { return takeDueSteps(g_pacer, readCounter()); }
 int takeStepsForFrameAt(uint64_t presentedAt) { return takeStepsForFrame(g_pacer, presentedAt); }
 
 bool runPacedIteration() {
+    // A minimised window shows nothing: rest for a tenth of a second and take
+    // the steps due then, rather than wake for each step.
+    if (windowMinimised()) sleepMicroseconds(1000000 / kMinimisedWakesPerSecond);
     // Nothing due (a display faster than 60 Hz, or none that waits): sleep
     // until the next step rather than draw the same picture again.
     int steps;

@@ -32,7 +32,8 @@ bool startUp(const MainLoopCallbacks& callbacks, int* exitCode);
 // only a drawn frame shows; a key pressed in this frame reaches the first
 // step only. False when the loop must end: Escape went down in this frame
 // (nothing was updated or drawn) or a close request arrived (the frame was
-// completed).
+// completed). While the window is minimised the steps are all catch-up
+// steps and no frame is drawn or counted.
 bool runMainLoopSteps(int steps);
 // One frame of one step, whatever the time: the tools' deterministic frame.
 bool runMainLoopIteration();
@@ -40,8 +41,10 @@ bool runMainLoopIteration();
 // (step_pacer.h) and no frame has run yet, at most kMaxStepsPerIteration;
 // they count as run. 0 when none is due.
 int takeStepsDueNow();
-// The demo's frame: the steps due, sleeping first until one is due, then the
-// frame as above.
+// How often the demo's loop wakes while the window is minimised.
+constexpr int kMinimisedWakesPerSecond = 10;
+// The demo's frame: the steps due, sleeping first until one is due (and a
+// tenth of a second first while minimised), then the frame as above.
 bool runPacedIteration();
 // A browser's frame, which cannot sleep: the steps due at the counter
 // reading `presentedAt` when the frame will be presented (step_pacer.h's

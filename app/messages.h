@@ -1,7 +1,8 @@
 // The engine's window procedure and message pump: key and button messages
 // become KeyboardState and MouseState transitions, a lost focus releases
 // every key and button, a close request destroys the window and asks the
-// main loop to end, a new client size becomes the Engine's width and height.
+// main loop to end, a new client size becomes the Engine's width and height,
+// F11 and Alt+Enter switch the window between full screen and the work area.
 // The keyboard never opens the system menu.
 #pragma once
 

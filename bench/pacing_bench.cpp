@@ -2,11 +2,15 @@
 
 #include <ctime>
 
+#include "app/engine.h"
 #include "app/main_loop.h"
+#include "app/messages.h"
 #include "app/step_pacer.h"
 #include "bench/bench_demo.h"
 #include "demo/demo.h"
 #include "platform/counter.h"
+#include "platform/messages.h"
+#include "platform/window.h"
 #include "render/renderer.h"
 
 namespace {
@@ -28,11 +32,22 @@ bool drawAgainIteration(StepPacer& pacer) {
     if (steps == 0) submitScatteredInstances();
     return runMainLoopSteps(steps);
 }
+
+// Tells the loop the window was minimised, or restored at the engine's size.
+void postWindowSize(bool minimised) {
+    PlatformMessage size;
+    size.window = firstPlatformWindow();
+    size.message = WM_SIZE;
+    size.wParam = minimised ? SIZE_MINIMIZED : SIZE_RESTORED;
+    size.lParam = minimised ? 0 : (engine()->height << 16) | engine()->width;
+    postMessage(size);
+}
 }  // namespace
 
 // The demo's loop for three seconds of real time on a simulated display at
 // range(1) Hz (0: a swap that does not wait), with range(0) 0 waiting for the
-// next step when none is due and 1 drawing again. The draw calls do not
+// next step when none is due and 1 drawing again, the window minimised when
+// range(2) is 1. The draw calls do not
 // reach GL: what is left is the processor's share on a machine with a
 // graphics card (update, traversal, sorts, state and uniform calls).
 // cpu_percent is the process's processor time over the wall time.
@@ -43,7 +58,12 @@ static void BM_PacedLoop(benchmark::State& state) {
     }
     const bool drawAgain = state.range(0) == 1;
     const int hertz = (int)state.range(1);
+    const bool minimised = state.range(2) == 1;
     setDrawsReachGl(false);
+    if (minimised) {
+        pumpMessages();  // the window's own start-up events first
+        postWindowSize(true);
+    }
     double cpuPercent = 0.0, framesPerSecond = 0.0, stepsPerSecond = 0.0;
     for (auto _ : state) {
         StepPacer pacer;
@@ -64,17 +84,22 @@ static void BM_PacedLoop(benchmark::State& state) {
         framesPerSecond = (frameCounters().framesDrawn - framesBefore) / wall;
         stepsPerSecond = (frameCounters().updatesDone - stepsBefore) / wall;
     }
+    if (minimised) {
+        postWindowSize(false);
+        runMainLoopIteration();
+    }
     setDrawsReachGl(true);
     state.counters["cpu_percent"] = cpuPercent;
     state.counters["frames_per_s"] = framesPerSecond;
     state.counters["steps_per_s"] = stepsPerSecond;
 }
 BENCHMARK(BM_PacedLoop)
-    ->ArgNames({"draw_again", "hertz"})
-    ->Args({0, 144})
-    ->Args({1, 144})
-    ->Args({0, 0})
-    ->Args({1, 0})
+    ->ArgNames({"draw_again", "hertz", "minimised"})
+    ->Args({0, 144, 0})
+    ->Args({1, 144, 0})
+    ->Args({0, 0, 0})
+    ->Args({1, 0, 0})
+    ->Args({0, 60, 1})
     ->Iterations(1)
     ->UseRealTime()
     ->Unit(benchmark::kSecond);

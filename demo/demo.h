@@ -19,6 +19,13 @@ void cameraStep();
 void flyersStep();
 void submitScatteredInstances();
 
+// The per-step advance of the update's three growing values: the animation
+// time of the breathing and the waves, the orbit's yaw, and a flyer's path
+// phase.
+float advanceAnimationTime(float time);
+float advanceOrbitYaw(float yaw);
+float advanceFlyerPhase(float phase, float speed);
+
 // The act that contains script time t (seconds of 60 frames), or -1 at the
 // exact act boundaries and after the last act.
 int actAt(float scriptClock);

@@ -86,12 +86,32 @@ void applyDayNight() {
     }
 }
 
+// A float that grows by a fixed step loses more of each step the larger it
+// gets (after 12 hours the animation time advances by 0.094 instead of 0.1;
+// later the values freeze). Each value therefore sheds whole periods of the
+// sines it drives once it passes a bound, a multiple of those periods beyond
+// what the 72 seconds of the timeline reach, so that the timeline's steps
+// stay exactly as they were. Breathing and waves repeat every 20 pi of
+// animation time; the orbit every 2 pi of yaw; a flyer's path and turn every
+// 20 pi of phase (the periods of its sines: 2 pi, 20 pi / 3, 20 pi / 9, 10 pi
+// and 5 pi / 2).
+constexpr float kPi = 3.14159265358979f;
+constexpr float kAnimationTimeBound = 160.0f * kPi;  // 8 periods; 72 seconds reach 432
+constexpr float kOrbitYawBound = 8.0f * kPi;  // 4 periods; 72 seconds reach 13.6
+constexpr float kFlyerPhaseBound = 20.0f * kPi;  // 1 period; 72 seconds reach 15.6
+
+static float shedPeriods(float value, float bound) { return value > bound ? value - bound : value; }
+
+float advanceAnimationTime(float time) { return shedPeriods(time + 0.1f, kAnimationTimeBound); }
+float advanceOrbitYaw(float yaw) { return shedPeriods(yaw + 0.005f, kOrbitYawBound); }
+float advanceFlyerPhase(float phase, float speed) { return shedPeriods(phase + speed, kFlyerPhaseBound); }
+
 void cameraStep() {
     DemoWorld& w = demoWorld();
     CAMERA3D* camera = currentCamera();
     if (!camera) return;
     if (w.cameraMode == CAMERA_ORBIT) {
-        if (w.orbitSpin) w.orbitYaw += 0.005f;
+        if (w.orbitSpin) w.orbitYaw = advanceOrbitYaw(w.orbitYaw);
         camera->position = {std::sin(w.orbitYaw) * w.orbitDistance, std::sin(w.orbitPitch) * w.orbitDistance,
                             std::cos(w.orbitPitch) * std::cos(w.orbitYaw) * w.orbitDistance};
         camera->target = {0.0f, 0.0f, 0.0f};
@@ -111,7 +131,7 @@ void flyersStep() {
         static_cast<int>(w.flightPaths.size()) < kFlyerCount ? static_cast<int>(w.flightPaths.size()) : kFlyerCount;
     for (int i = 0; i < count; ++i) {
         FlightPath& f = w.flightPaths[static_cast<size_t>(i)];
-        f.phase += f.speed;
+        f.phase = advanceFlyerPhase(f.phase, f.speed);
         const float a = f.phase;
         const float x = std::sin(a) * (2000.0f * std::sin(0.3f * a) + f.radius) + f.centreX;
         const float z = std::cos(0.9f * a) * (2000.0f * std::sin(0.2f * a) + f.radius) + f.centreZ;
@@ -166,7 +186,7 @@ static void updateModelList(MODEL3D* model) {
 
 void demoUpdate(bool catchUp) {
     DemoWorld& w = demoWorld();
-    w.animationTime += 0.1f;
+    w.animationTime = advanceAnimationTime(w.animationTime);
     // The meshes are a function of the heights and their scale alone: the
     // drawn step's rebuild makes them what every step's rebuild would.
     if (w.terrainModel) {

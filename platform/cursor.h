@@ -12,3 +12,7 @@ bool warpCursor(PlatformWindow* window, int x, int y);
 // Adds +1 (show) or -1 (hide) to the show count and returns the new count.
 int changeCursorShowCount(bool show);
 int cursorShowCount();
+
+// While captured, the window gets the mouse's messages wherever the cursor
+// is, so that a button released outside it is still released.
+void captureMouse(PlatformWindow* window, bool capture);

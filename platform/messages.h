@@ -5,7 +5,8 @@
 // buttons and the wheel as their WM_ messages, the close button as WM_CLOSE
 // a lost keyboard focus as WM_KILLFOCUS and a new client size as WM_SIZE
 // (the size the system really gave, 0 x 0 when minimised). Posted messages (synthetic
-// keys, WM_QUIT) go through the same queue, ahead of new SDL events.
+// keys, WM_QUIT) go through the same queue, ahead of new SDL events. A key
+// pressed with Alt held arrives as WM_SYSKEYDOWN, as on Windows.
 //
 // On Windows, <windows.h> defines the same names as macros of the same
 // values: the layer includes it after this header.
@@ -23,6 +24,8 @@ enum : uint32_t {
     WM_QUIT = 0x0012,
     WM_KEYDOWN = 0x0100,
     WM_KEYUP = 0x0101,
+    WM_SYSKEYDOWN = 0x0104,  // a key pressed while Alt is held (bit 29 of lParam set)
+    WM_SYSCHAR = 0x0106,
     WM_SYSCOMMAND = 0x0112,
     WM_LBUTTONDOWN = 0x0201,
     WM_LBUTTONUP = 0x0202,
@@ -44,6 +47,7 @@ enum : uint32_t {
     VK_UP = 38,
     VK_RIGHT = 39,
     VK_DOWN = 40,
+    VK_F11 = 122,
     VK_LSHIFT = 160,
     VK_RSHIFT = 161,
 };

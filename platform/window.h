@@ -35,6 +35,11 @@ const char* platformWindowTitle(PlatformWindow* window);
 // Top-left of the client area and its size, in desktop pixels.
 bool platformWindowClientRect(PlatformWindow* window, PlatformRect* client);
 
+// Full screen: the window without its frame covering the whole monitor it is
+// on (the display mode stays as it is), or back to the window it was. The new
+// client size arrives as WM_SIZE. False when the system refuses.
+bool setPlatformWindowFullScreen(PlatformWindow* window, bool fullScreen);
+
 // Destroys the window: it disappears and sends WM_DESTROY to the window
 // procedure. The handle stays valid (as a dead window) so that a frame still
 // in flight may draw and swap against it harmlessly.

@@ -61,7 +61,7 @@ int detailLevel(const RenderItem& item, const Matrix4& toClip, float halfWidth, 
     if (!part || part->detailLevelCount == 0 || !(g_detailPixels > 0.0f) || !hasStaticBox(mesh)) return 0;
     const float* m = toClip.m;
     // The box's nearest depth (clip w) and, there, the most pixels one unit
-    // of the mesh can span (the norm of the clip x and y rows, in pixels).
+    // of the mesh can span anywhere on the box's part of the screen.
     float centre[3], radius = 0.0f;
     for (int axis = 0; axis < 3; ++axis) {
         centre[axis] = 0.5f * (mesh->boundsMin[axis] + mesh->boundsMax[axis]);
@@ -72,12 +72,38 @@ int detailLevel(const RenderItem& item, const Matrix4& toClip, float halfWidth, 
     const float centreW = m[3] * centre[0] + m[7] * centre[1] + m[11] * centre[2] + m[15];
     const float nearestW = centreW - radius * std::sqrt(m[3] * m[3] + m[7] * m[7] + m[11] * m[11]);
     if (!(nearestW > 0.0f)) return 0;  // reaches the eye plane (or NaN): full detail
-    float spread = 0.0f;
-    for (int column = 0; column < 3; ++column) {
-        const float x = m[4 * column] * halfWidth;
-        const float y = m[4 * column + 1] * halfHeight;
-        spread += x * x + y * y;
+    // A point at normalised screen position (sx, sy) moved by d moves
+    // (halfWidth (xRow - sx wRow) . d, halfHeight (yRow - sy wRow) . d) / w
+    // pixels: the w row is the perspective term, which grows towards the
+    // screen's edges. Each row is taken at the end of the box's on-screen
+    // range of sx (sy) where it is longest (its length is convex in sx).
+    float lowX = 1.0f, highX = -1.0f, lowY = 1.0f, highY = -1.0f;
+    for (int corner = 0; corner < 8; ++corner) {
+        const float x = (corner & 1) ? mesh->boundsMax[0] : mesh->boundsMin[0];
+        const float y = (corner & 2) ? mesh->boundsMax[1] : mesh->boundsMin[1];
+        const float z = (corner & 4) ? mesh->boundsMax[2] : mesh->boundsMin[2];
+        const float w = m[3] * x + m[7] * y + m[11] * z + m[15];  // > 0: the whole box is before the eye
+        const float sx = (m[0] * x + m[4] * y + m[8] * z + m[12]) / w;
+        const float sy = (m[1] * x + m[5] * y + m[9] * z + m[13]) / w;
+        lowX = std::fmin(lowX, sx);
+        highX = std::fmax(highX, sx);
+        lowY = std::fmin(lowY, sy);
+        highY = std::fmax(highY, sy);
     }
+    auto longestRow = [m](int row, float low, float high) {
+        float longest = 0.0f;
+        for (float s : {std::fmax(low, -1.0f), std::fmin(high, 1.0f)}) {
+            float length = 0.0f;
+            for (int column = 0; column < 3; ++column) {
+                const float v = m[4 * column + row] - s * m[4 * column + 3];
+                length += v * v;
+            }
+            longest = std::fmax(longest, length);
+        }
+        return longest;
+    };
+    const float spread =
+        halfWidth * halfWidth * longestRow(0, lowX, highX) + halfHeight * halfHeight * longestRow(1, lowY, highY);
     const float pixelsPerUnit = std::sqrt(spread) / nearestW;
     for (int level = part->detailLevelCount; level > 0; --level)
         if (part->detailLevels[level - 1].error * pixelsPerUnit <= g_detailPixels) return level;

@@ -5,6 +5,7 @@ set -euo pipefail
 packages=(cmake g++ make pkg-config libsdl2-dev libglew-dev libpng-dev zlib1g-dev libfreetype-dev
           libgtest-dev libbenchmark-dev libgl1-mesa-dri libegl-mesa0 libegl-dev
           libmeshoptimizer-dev xvfb xdotool x11-apps imagemagick fonts-liberation
+          icoutils  # reads the icon and version back from the Windows programs
           libavcodec-dev libavformat-dev libswscale-dev libswresample-dev libavutil-dev  # demo-tool record (libx264 comes with libavcodec)
           clang libclang-rt-14-dev llvm  # sanitizer build, libFuzzer, symbolised reports
           clang-format git)  # tools/check-architecture.sh

@@ -15,8 +15,10 @@ bool takePostedMessage(PlatformMessage* message) {
     return true;
 }
 
+// A message queued for a window destroyed since reaches nobody, as on Windows
+// (SDL's own events for a window can still be queued behind its destruction).
 intptr_t dispatchMessage(const PlatformMessage& message) {
-    if (!message.window) return 0;
+    if (!message.window || platformWindowDestroyed(message.window)) return 0;
     return sendMessage(message.window, message.message, message.wParam, message.lParam);
 }
 

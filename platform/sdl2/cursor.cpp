@@ -33,3 +33,7 @@ int changeCursorShowCount(bool show) {
 }
 
 int cursorShowCount() { return g_showCount; }
+
+void captureMouse(PlatformWindow*, bool capture) {
+    if (SDL_WasInit(SDL_INIT_VIDEO)) SDL_CaptureMouse(capture ? SDL_TRUE : SDL_FALSE);
+}

@@ -27,10 +27,12 @@ bool translateEvent(const SDL_Event& event, PlatformMessage* message) {
         uint32_t virtualKey = virtualKeyFromSdl(event.key.keysym.sym);
         if (virtualKey == 0) return false;
         message->window = targetWindow(event.key.windowID);
-        message->message = event.type == SDL_KEYDOWN ? WM_KEYDOWN : WM_KEYUP;
+        // A key pressed with Alt held is a system key, as on Windows.
+        const bool alt = (event.key.keysym.mod & KMOD_ALT) != 0;
+        message->message = event.type == SDL_KEYUP ? WM_KEYUP : alt ? WM_SYSKEYDOWN : WM_KEYDOWN;
         message->wParam = virtualKey;
-        // Repeat count 1; bit 30 set when the key was already down (OS repeat).
-        message->lParam = 1 | (event.key.repeat ? (1 << 30) : 0);
+        // Repeat count 1; bit 29 set with Alt, bit 30 when the key was already down (OS repeat).
+        message->lParam = 1 | (alt ? (1 << 29) : 0) | (event.key.repeat ? (1 << 30) : 0);
         return true;
     }
     case SDL_MOUSEBUTTONDOWN:
@@ -127,6 +129,7 @@ uint32_t virtualKeyFromSdl(int32_t sdlKeycode) {
     case SDLK_UP: return VK_UP;
     case SDLK_RIGHT: return VK_RIGHT;
     case SDLK_DOWN: return VK_DOWN;
+    case SDLK_F11: return VK_F11;
     default: return 0;
     }
 }

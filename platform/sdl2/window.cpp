@@ -124,6 +124,11 @@ bool platformWindowClientRect(PlatformWindow* window, PlatformRect* client) {
     return true;
 }
 
+bool setPlatformWindowFullScreen(PlatformWindow* window, bool fullScreen) {
+    if (!window || window->destroyed) return false;
+    return SDL_SetWindowFullscreen(window->sdl, fullScreen ? SDL_WINDOW_FULLSCREEN_DESKTOP : 0) == 0;
+}
+
 void destroyPlatformWindow(PlatformWindow* window) {
     if (!window || window->destroyed) return;
     // The SDL window is only hidden: the GL context keeps a valid drawable, so

@@ -29,3 +29,6 @@ int changeCursorShowCount(bool show) {
 }
 
 int cursorShowCount() { return g_showCount; }
+
+// The page listens for button releases on the whole document.
+void captureMouse(PlatformWindow*, bool) {}

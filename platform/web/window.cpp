@@ -86,6 +86,9 @@ bool platformWindowClientRect(PlatformWindow* window, PlatformRect* client) {
     return true;
 }
 
+// The page's full screen goes through the browser's own controls.
+bool setPlatformWindowFullScreen(PlatformWindow*, bool) { return false; }
+
 void destroyPlatformWindow(PlatformWindow* window) {
     if (!window || window->destroyed) return;
     window->destroyed = true;

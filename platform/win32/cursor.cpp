@@ -27,3 +27,10 @@ int cursorShowCount() {
     ShowCursor(TRUE);
     return ShowCursor(FALSE);
 }
+
+void captureMouse(PlatformWindow* window, bool capture) {
+    if (!capture)
+        ReleaseCapture();
+    else if (!platformWindowDestroyed(window))
+        SetCapture(window->handle);
+}

@@ -9,6 +9,10 @@ WindowProcedure g_procedure = nullptr;
 // The class's window procedure: engine windows go to the engine's
 // procedure, which passes every message on to DefWindowProc itself.
 LRESULT CALLBACK classWindowProcedure(HWND handle, UINT message, WPARAM wParam, LPARAM lParam) {
+    // Moved to a display of another scale, the window keeps the rectangle it
+    // was given (the first display's work area) rather than the one the
+    // system proposes; a frame of another thickness arrives as WM_SIZE.
+    if (message == WM_DPICHANGED) return 0;
     PlatformWindow* window = platformWindowFromHandle(handle);
     if (window && g_procedure) return g_procedure(window, message, wParam, lParam);
     return DefWindowProcA(handle, message, wParam, lParam);

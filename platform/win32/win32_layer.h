@@ -10,6 +10,8 @@ struct PlatformWindow {
     HDC deviceContext = nullptr;
     bool destroyed = false;
     char title[256] = {};  // what the title was last set to, read back without a message
+    LONG windowedStyle = 0;  // the style and frame to go back to from full screen
+    RECT windowedRect = {};
 };
 
 // The engine window with this handle, or null (windows of other classes,

@@ -129,6 +129,29 @@ bool platformWindowClientRect(PlatformWindow* window, PlatformRect* client) {
     return true;
 }
 
+bool setPlatformWindowFullScreen(PlatformWindow* window, bool fullScreen) {
+    if (!window || window->destroyed) return false;
+    HWND handle = window->handle;
+    if (fullScreen) {
+        MONITORINFO monitor = {};
+        monitor.cbSize = sizeof monitor;
+        if (!GetMonitorInfoA(MonitorFromWindow(handle, MONITOR_DEFAULTTONEAREST), &monitor) ||
+            !GetWindowRect(handle, &window->windowedRect))
+            return false;
+        window->windowedStyle = GetWindowLongA(handle, GWL_STYLE);
+        SetWindowLongA(handle, GWL_STYLE,
+                       (window->windowedStyle & ~(WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX)) | WS_POPUP);
+        const RECT& screen = monitor.rcMonitor;
+        return SetWindowPos(handle, HWND_TOP, screen.left, screen.top, screen.right - screen.left,
+                            screen.bottom - screen.top, SWP_FRAMECHANGED | SWP_SHOWWINDOW);
+    }
+    if (window->windowedStyle == 0) return false;  // never full screen
+    SetWindowLongA(handle, GWL_STYLE, window->windowedStyle);
+    const RECT& frame = window->windowedRect;
+    return SetWindowPos(handle, nullptr, frame.left, frame.top, frame.right - frame.left, frame.bottom - frame.top,
+                        SWP_FRAMECHANGED | SWP_NOZORDER | SWP_SHOWWINDOW);
+}
+
 void destroyPlatformWindow(PlatformWindow* window) {
     if (!window || window->destroyed) return;
     // Sends WM_DESTROY to the window procedure while the handle still maps

@@ -39,11 +39,14 @@ void pumpFrame() {
 
 #ifdef _WIN32
 WNDPROC g_windowProcedure = nullptr;
-int g_menuLoopsEntered = 0;
+int g_menuLoopsEntered = 0, g_menuLoopsLeft = 0;
 
-// Counts the menu loops the system enters for the window, around its own procedure.
+// Counts the menu loops the system enters and leaves for the window, around
+// its own procedure; a menu loop waiting for input is typed an Escape.
 LRESULT CALLBACK countMenuLoops(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     if (message == WM_ENTERMENULOOP) ++g_menuLoopsEntered;
+    if (message == WM_EXITMENULOOP) ++g_menuLoopsLeft;
+    if (message == WM_ENTERIDLE && wParam == MSGF_MENU) postKeyMessage(VK_ESCAPE, true);
     return CallWindowProcA(g_windowProcedure, window, message, wParam, lParam);
 }
 #endif
@@ -201,6 +204,19 @@ TEST(EngineLifecycle, StartUpEscapeAndClose) {
     EXPECT_FALSE(mouseState()->held[3]);
 
 #ifdef _WIN32
+    // The mouse stays captured while any button is held, so that a release
+    // outside the window still reaches it.
+    inputStopwatch()->offset = inputStopwatch()->frequency;  // past the guard on presses
+    sendMessage(main.window, WM_LBUTTONDOWN, MK_LBUTTON, 0);
+    sendMessage(main.window, WM_RBUTTONDOWN, MK_LBUTTON | MK_RBUTTON, 0);
+    EXPECT_EQ(GetCapture(), main.window->handle);
+    sendMessage(main.window, WM_LBUTTONUP, MK_RBUTTON, 0);
+    EXPECT_EQ(GetCapture(), main.window->handle);
+    sendMessage(main.window, WM_RBUTTONUP, 0, 0);
+    EXPECT_EQ(GetCapture(), nullptr);
+#endif
+
+#ifdef _WIN32
     // The offscreen window gets the real window's style and system menu, so
     // that the system's default handling would open that menu.
     HWND handle = main.window->handle;
@@ -225,6 +241,15 @@ TEST(EngineLifecycle, StartUpEscapeAndClose) {
     EXPECT_EQ(record.frameCount, 0);
     postKeyMessage(VK_ESCAPE, false);
     setQuitRequested(false);
+#ifdef _WIN32
+    // Alt+Space opens the system menu, the keyboard's way to move or close a
+    // window out of the mouse's reach; Escape leaves it and ends nothing.
+    sendMessage(main.window, WM_SYSCOMMAND, SC_KEYMENU, ' ');
+    EXPECT_EQ(g_menuLoopsEntered, 1);
+    EXPECT_EQ(g_menuLoopsLeft, 1);
+    pumpFrame();
+    EXPECT_FALSE(quitRequested()) << "an Escape typed in the menu reached the engine";
+#endif
 
     // A close request destroys the window and asks the loop to end. On
     // Windows it comes from Alt+F4 through the system's default handling.

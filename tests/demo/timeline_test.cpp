@@ -19,7 +19,53 @@ DemoWorld& freshWorld() {
     return demoWorld();
 }
 
+// A growing value of the update with the step it advances by.
+struct GrowingValue {
+    const char* name;
+    float (*advance)(float value, float speed);
+    float speed;
+};
+
+// The mean per-step increase over the second that follows `value`; a step
+// that sheds whole periods is left out.
+double incrementFrom(float value, const GrowingValue& growing) {
+    double sum = 0.0;
+    int counted = 0;
+    for (int i = 0; i < 60; ++i) {
+        const float next = growing.advance(value, growing.speed);
+        if (next > value) {
+            sum += static_cast<double>(next) - static_cast<double>(value);
+            ++counted;
+        }
+        value = next;
+    }
+    return counted ? sum / counted : 0.0;  // frozen
+}
+
 }  // namespace
+
+// A demo left running for days: the three growing values keep advancing by
+// their first second's step (the breathing, the waves, the orbit and the
+// flyers neither slow down, speed up nor freeze). The slowest flyer the
+// scattering draws loses the most to rounding.
+TEST(Timeline, ValuesAdvanceByTheirFirstStepsForAThousandHours) {
+    const GrowingValue values[] = {
+        {"animation time", [](float time, float) { return advanceAnimationTime(time); }, 0.1f},
+        {"orbit yaw", [](float yaw, float) { return advanceOrbitYaw(yaw); }, 0.005f},
+        {"slowest flyer", advanceFlyerPhase, 3.1f * 1300e-6f}};
+    const long long stepsPerHour = 60LL * 3600;
+    for (const GrowingValue& growing : values) {
+        const double first = incrementFrom(0.0f, growing);
+        long long done = 0;
+        float value = 0.0f;
+        for (long long hours : {12, 100, 1000}) {
+            for (; done < hours * stepsPerHour; ++done) value = growing.advance(value, growing.speed);
+            const double later = incrementFrom(value, growing);
+            std::printf("%s: %.6g a step at first, %.6g after %lld h\n", growing.name, first, later, hours);
+            EXPECT_NEAR(later / first, 1.0, 1e-3) << growing.name << " after " << hours << " hours";
+        }
+    }
+}
 
 TEST(Timeline, ActsHaveStrictBounds) {
     EXPECT_EQ(actAt(0.0f), -1);

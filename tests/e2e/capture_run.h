@@ -112,6 +112,27 @@ inline PixelShares pixelShares(const Picture& picture, int top, int bottom) {
     return shares;
 }
 
+// Mean absolute difference of the colour channels, 0 to 255.
+inline double meanDifference(const Picture& a, const Picture& b) {
+    if (a.rgb.size() != b.rgb.size() || a.rgb.empty()) return 255.0;
+    double sum = 0.0;
+    for (size_t i = 0; i < a.rgb.size(); ++i) sum += std::abs(a.rgb[i] - b.rgb[i]);
+    return sum / a.rgb.size();
+}
+
+// The width x height rectangle at (left, top); empty where it does not fit.
+inline Picture cropPicture(const Picture& picture, int left, int top, int width, int height) {
+    Picture part;
+    if (left < 0 || top < 0 || width <= 0 || height <= 0 || left + width > picture.width ||
+        top + height > picture.height)
+        return part;
+    part.width = width;
+    part.height = height;
+    for (int y = top; y < top + height; ++y)
+        part.rgb.insert(part.rgb.end(), picture.at(left, y), picture.at(left, y) + 3 * width);
+    return part;
+}
+
 // Mean Rec. 709 luma, 0 to 255.
 inline double meanLuminance(const Picture& picture) {
     double sum = 0.0;

@@ -12,16 +12,6 @@
 #include "tests/e2e/x_session.h"
 #include "tests/support/scratch_dir.h"
 
-namespace {
-// Mean absolute difference of the colour channels, 0 to 255.
-double meanDifference(const Picture& a, const Picture& b) {
-    if (a.rgb.size() != b.rgb.size() || a.rgb.empty()) return 255.0;
-    double sum = 0.0;
-    for (size_t i = 0; i < a.rgb.size(); ++i) sum += std::abs(a.rgb[i] - b.rgb[i]);
-    return sum / a.rgb.size();
-}
-}  // namespace
-
 TEST(DemoWindow, ShowsTheLandscapeKeepsRealTimeAndEndsOnEscape) {
     for (const char* tool : {"Xvfb", "xdotool", "xwd", "convert"})
         if (!haveCommand(tool)) GTEST_SKIP() << tool << " is not installed";

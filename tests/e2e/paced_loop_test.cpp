@@ -16,6 +16,7 @@
 #include "demo/demo.h"
 #include "demo/demo_world.h"
 #include "platform/messages.h"
+#include "platform/window.h"
 #include "render/renderer.h"
 #include "tests/app/fake_counter.h"
 #include "tests/e2e/capture_run.h"
@@ -129,6 +130,30 @@ TEST(PacedLoop, KeepsSixtyStepsASecondOnAnyDisplayAndDrawsWhatCaptureDraws) {
         drawnSteps.push_back(stepsTaken());
         pictures.push_back(readFrameRgb());
     }
+
+    // Minimised for two seconds: no frame is drawn or presented while the
+    // steps keep to the clock; the stall's picture below, the first after the
+    // window is back, is still capture's for its step.
+    auto postSize = [](uint32_t reason, int width, int height) {
+        PlatformMessage size;
+        size.window = firstPlatformWindow();
+        size.message = WM_SIZE;
+        size.wParam = reason;
+        size.lParam = (height << 16) | width;
+        postMessage(size);
+    };
+    postSize(SIZE_MINIMIZED, 0, 0);
+    const int stepsBeforeMinimised = stepsTaken(), framesBeforeMinimised = frameCounters().framesDrawn;
+    seconds += 2.0;
+    int wakes = 0;
+    for (; counter.count < start + (uint64_t)(seconds * kFrequency); ++wakes) ASSERT_TRUE(runPacedIteration());
+    EXPECT_EQ(frameCounters().framesDrawn, framesBeforeMinimised) << "frames drawn while minimised";
+    EXPECT_LE(wakes, 2 * kMinimisedWakesPerSecond + 1) << "the minimised loop does not rest";
+    EXPECT_NEAR(stepsTaken() - stepsBeforeMinimised, 120, kStepsPerSecond / kMinimisedWakesPerSecond);
+    postSize(SIZE_RESTORED, kWidth, kHeight);
+    ASSERT_TRUE(runPacedIteration());
+    EXPECT_EQ(frameCounters().framesDrawn, framesBeforeMinimised + 1) << "no frame once the window is back";
+    seconds = (double)(counter.count - start) / kFrequency;
 
     // A five-second stall, then a second at 60 Hz: the timeline moves on by
     // at most half a second for the stall instead of five.

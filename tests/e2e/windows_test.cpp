@@ -58,6 +58,42 @@ std::vector<int> numbers(const std::string& text) {
     return values;
 }
 
+// Sets the display scale of the Wine prefix (96 is 100 %) for the programs
+// started after it; put back to 100 % when it goes.
+struct WineDisplayScale {
+    explicit WineDisplayScale(int dotsPerInch) { set(dotsPerInch); }
+    ~WineDisplayScale() { set(96); }
+    static void set(int dotsPerInch) {
+        waitForWineToEnd();
+        commandOutput("DISPLAY= " + kWine + " reg add 'HKCU\\Control Panel\\Desktop' /v LogPixels /t REG_DWORD /d " +
+                      std::to_string(dotsPerInch) + " /f > /dev/null 2>&1");
+        waitForWineToEnd();
+    }
+};
+
+// The best match of `screen` among capture's pictures at `steps` of the given
+// size, each cut to its bottom screen.height rows as a window that height
+// would show a picture drawn for the whole size.
+double bestCaptureMatch(const Picture& screen, const std::string& folder, const std::vector<int>& steps, int width,
+                        int height) {
+    std::string at;
+    for (int step : steps) at += (at.empty() ? "" : ",") + std::to_string(step);
+    std::filesystem::create_directories(folder);
+    const ToolRun capture =
+        runCapture("--out " + folder + " --frames " + std::to_string(steps.back()) + " --at " + at + " --size " +
+                       std::to_string(width) + "x" + std::to_string(height) + " --fast-forward",
+                   folder + "/errors.txt");
+    EXPECT_EQ(capture.exitCode, 0) << capture.errors;
+    double best = 255.0;
+    for (int step : steps) {
+        char name[32];
+        std::snprintf(name, sizeof name, "/frame-%05d.png", step);
+        const Picture picture = readPicture(folder + name);
+        const Picture shown = cropPicture(picture, 0, picture.height - screen.height, screen.width, screen.height);
+        best = std::min(best, meanDifference(screen, shown));
+    }
+    return best;
+}
 }  // namespace
 
 // One walk through what a Windows user sees: the world demo-tool.exe prints,
@@ -75,11 +111,19 @@ TEST(WindowsBuild, DemoUnderWineBehavesAsOnLinux) {
     waitForWineToEnd();
     expectWorldMatchesLinux("DISPLAY= " + kWine + " " + kWindowsBin + "demo-tool.exe");
     waitForWineToEnd();
+    // Both programs carry the manifest that makes them per-monitor DPI aware.
+    for (const char* program : {"demo.exe", "demo-tool.exe"}) {
+        const std::string manifest =
+            server.run(kWine + " " + kWindowsBin + "win32-probe.exe manifest " + kWindowsBin + program);
+        EXPECT_NE(manifest.find(">true/pm<"), std::string::npos) << program << ": " << manifest;
+        EXPECT_NE(manifest.find(">PerMonitorV2, PerMonitor<"), std::string::npos) << program;
+    }
 
     ScratchDir scratch;
     const std::vector<std::string> demo = {kWine, kWindowsBin + "demo.exe"};
 
     {
+        const auto started = std::chrono::steady_clock::now();
         DemoProcess process(server.display(), scratch.file("stderr.txt"), demo);
         // The title is ":-)" from creation until the engine start-up empties it.
         std::map<std::string, std::string> window = probe(server, "window 60");
@@ -92,6 +136,7 @@ TEST(WindowsBuild, DemoUnderWineBehavesAsOnLinux) {
         EXPECT_EQ(window["title_length"], "0");
         EXPECT_EQ(window["style"], "0x14ca0000");  // visible, clip siblings, caption, system menu, minimise box
         EXPECT_EQ(std::strtoul(window["ex_style"].c_str(), nullptr, 16) & 0x10, 0x10u);  // accepts files
+        EXPECT_EQ(window["dpi_awareness"], "2") << "not per-monitor DPI aware";
         const std::vector<int> client = numbers(window["client"]), work = numbers(window["work_area"]);
         ASSERT_EQ(client.size(), 4u);
         ASSERT_EQ(work.size(), 4u);
@@ -119,6 +164,25 @@ TEST(WindowsBuild, DemoUnderWineBehavesAsOnLinux) {
         ASSERT_EQ(picture.width, width) << "no screenshot";
         EXPECT_GT(pixelShares(picture, height / 2, client[3]).share[PIXEL_LAND], 0.5) << "no terrain on screen";
         EXPECT_GT(pixelShares(picture, 0, height / 2).share[PIXEL_SKY], 0.03) << "no day sky above";
+
+        // The window shows the whole picture drawn for its client area: it
+        // matches capture at the client's size (the demo keeps real time, so
+        // it is at one of the steps since the start), better than the bottom
+        // rows of a picture drawn for the taller work area.
+        const int stepsSoFar =
+            (int)(60 * std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count());
+        std::vector<int> steps;
+        for (int step = 3; step <= stepsSoFar; step += 3) steps.push_back(step);
+        ASSERT_FALSE(steps.empty());
+        const Picture shown = cropPicture(picture, client[0], client[1], client[2], client[3]);
+        const double clientMatch = bestCaptureMatch(shown, scratch.file("client"), steps, client[2], client[3]);
+        const double workMatch = bestCaptureMatch(shown, scratch.file("work"), steps, work[2], work[3]);
+        std::printf("window against capture: %.2f at %dx%d, %.2f at %dx%d\n", clientMatch, client[2], client[3],
+                    workMatch, work[2], work[3]);
+        EXPECT_LT(clientMatch, 25.0);
+        if (client[3] != work[3]) {
+            EXPECT_LT(clientMatch, workMatch) << "the picture was drawn for another size";
+        }
 
         server.run("xdotool mousemove " + std::to_string(width / 2) + " " + std::to_string(height / 2) + " key Escape");
         ASSERT_TRUE(process.waitForExit(30.0)) << "demo.exe did not end on Escape";
@@ -155,6 +219,26 @@ TEST(WindowsBuild, DemoUnderWineBehavesAsOnLinux) {
     std::printf("capture: %zu of %zu pixels differ\n", differing, windows.rgb.size() / 3);
     EXPECT_LT(differing, windows.rgb.size() / 3 / 200) << differing << " pixels differ";
 
+    // At 150 % display scale the window still covers the work area in the
+    // display's own pixels.
+    {
+        WineDisplayScale scale(144);
+        DemoProcess process(server.display(), scratch.file("stderr.txt"), demo);
+        std::map<std::string, std::string> window = probe(server, "window 60");
+        ASSERT_EQ(window["found"], "1") << readFile(scratch.file("stderr.txt"));
+        const std::vector<int> client = numbers(window["client"]), work = numbers(window["work_area"]);
+        ASSERT_EQ(client.size(), 4u);
+        ASSERT_EQ(work.size(), 4u);
+        std::printf("at 144 dpi: client %dx%d, work area %dx%d\n", client[2], client[3], work[2], work[3]);
+        EXPECT_EQ(window["dpi"], "144");
+        EXPECT_EQ(work[2], width);
+        EXPECT_EQ(client[2], work[2]);
+        EXPECT_LE(client[3], work[3]);
+        EXPECT_GE(client[3], work[3] - 60);  // the caption, at 150 %
+        server.run("xdotool mousemove " + std::to_string(width / 2) + " " + std::to_string(height / 2) + " key Escape");
+        ASSERT_TRUE(process.waitForExit(30.0)) << "demo.exe did not end on Escape";
+    }
+
     waitForWineToEnd();
     {
         DemoProcess process("", scratch.file("stderr.txt"), demo);
@@ -190,4 +274,86 @@ TEST(WindowsBuild, PackageHoldsEveryFileTheDemoReads) {
     expectFilesUnder(run.path(), run.path());
     expectFilesUnder(SOURCE_DIR "/shaders", SOURCE_DIR);
     EXPECT_EQ(missing, std::vector<std::string>{});
+}
+
+// What Explorer shows for demo.exe and demo-tool.exe: the icon, as the .ico
+// it was made from, and the product name, version and description.
+TEST(WindowsBuild, ProgramsCarryTheIconAndVersionInformation) {
+    if (!std::filesystem::exists(kWindowsBin + "demo.exe")) GTEST_SKIP() << "no Windows build";
+    if (!haveCommand("wrestool")) GTEST_SKIP() << "wrestool (icoutils) is not installed";
+    const std::string icon = readFile(SOURCE_DIR "/tools/icon/landscape-demo.ico");
+    ASSERT_FALSE(icon.empty());
+    ScratchDir scratch;
+    for (const char* program : {"demo", "demo-tool"}) {
+        const std::string exe = kWindowsBin + program + ".exe";
+        // wrestool rebuilds the .ico from the resources (and pads its end).
+        commandOutput("wrestool -x --type=14 '" + exe + "' > '" + scratch.file("icon.ico") + "'");
+        const std::string extracted = readFile(scratch.file("icon.ico"));
+        EXPECT_TRUE(extracted.compare(0, icon.size(), icon) == 0) << program << ".exe: icon";
+        // The version block's strings are UTF-16 and padded with zeros: without
+        // the zero bytes each key runs into its value.
+        std::string version = commandOutput("wrestool -x --raw --type=16 '" + exe + "'");
+        version.erase(std::remove(version.begin(), version.end(), '\0'), version.end());
+        for (const std::string& field :
+             {std::string("ProductNameLandscape demo"), std::string("ProductVersion") + PROJECT_VERSION,
+              std::string("FileVersion") + PROJECT_VERSION, std::string("FileDescriptionLandscape demo"),
+              std::string("OriginalFilename") + program + ".exe"})
+            EXPECT_NE(version.find(field), std::string::npos) << program << ".exe lacks " << field;
+    }
+}
+
+// F11 under Wine: the window leaves the work area for the whole screen and the
+// next frames fill it, F11 brings the work-area window back, Escape in full
+// screen ends the demo with 0. Xvfb has no panel: a simulated one keeps the
+// work area 30 rows short of the screen.
+TEST(WindowsBuild, F11SwitchesBetweenFullScreenAndTheWorkArea) {
+    if (windowsBuildMissing()) GTEST_SKIP() << "no Windows build or Wine";
+    for (const char* tool : {"xdotool", "xwininfo", "xprop", "xwd", "convert"})
+        if (!haveCommand(tool)) GTEST_SKIP() << tool << " is not installed";
+    waitForWineToEnd();
+    const int width = 320, height = 180, workHeight = 150;
+    XvfbServer server(width, height);
+    ASSERT_TRUE(server.running()) << "Xvfb did not start";
+    server.run("xprop -root -f _NET_WORKAREA 32c -set _NET_WORKAREA 0,0," + std::to_string(width) + "," +
+               std::to_string(workHeight));
+    ScratchDir scratch;
+    DemoProcess demo(server.display(), scratch.file("stderr.txt"), {kWine, kWindowsBin + "demo.exe"});
+    // The size of demo.exe's top-level X window ("WxH"), waiting up to `seconds` for `expected`.
+    auto windowSizeBecomes = [&](const std::string& expected, double seconds) {
+        std::string size;
+        for (auto end = std::chrono::steady_clock::now() + std::chrono::duration<double>(seconds);
+             std::chrono::steady_clock::now() < end; std::this_thread::sleep_for(std::chrono::milliseconds(200))) {
+            std::istringstream lines(server.run("xwininfo -root -children"));
+            for (std::string line; std::getline(lines, line);)
+                if (line.find("(\"demo.exe\" \"demo.exe\")") != std::string::npos &&
+                    line.find("Default IME") == std::string::npos) {
+                    std::istringstream fields(line.substr(line.find(')', line.find("(\"demo.exe")) + 1));
+                    fields >> size;
+                    size = size.substr(0, size.find('+'));
+                }
+            if (size == expected) return true;
+        }
+        ADD_FAILURE() << "the window is " << size << ", not " << expected;
+        return false;
+    };
+    const std::string workArea = std::to_string(width) + "x" + std::to_string(workHeight);
+    const std::string screen = std::to_string(width) + "x" + std::to_string(height);
+    ASSERT_TRUE(windowSizeBecomes(workArea, 60.0));
+    std::this_thread::sleep_for(std::chrono::seconds(5));  // start-up, then frames
+    server.run("xdotool mousemove 160 75 key F11");
+    ASSERT_TRUE(windowSizeBecomes(screen, 10.0));
+    std::this_thread::sleep_for(std::chrono::seconds(2));
+    server.run("xwd -root -silent | convert xwd:- " + scratch.file("screen.png"));
+    const Picture picture = readPicture(scratch.file("screen.png"));
+    ASSERT_EQ(picture.height, height);
+    // The rows below the work area show the landscape, drawn for the new size.
+    EXPECT_GT(pixelShares(picture, workHeight, height).share[PIXEL_LAND], 0.5);
+    EXPECT_GT(pixelShares(picture, 0, height / 3).share[PIXEL_SKY], 0.03) << "no sky at the top";
+    server.run("xdotool key F11");
+    EXPECT_TRUE(windowSizeBecomes(workArea, 10.0));
+    server.run("xdotool key F11");
+    EXPECT_TRUE(windowSizeBecomes(screen, 10.0));
+    server.run("xdotool key Escape");
+    ASSERT_TRUE(demo.waitForExit(30.0)) << "the demo did not end on Escape";
+    EXPECT_EQ(demo.exitCode(), 0);
 }

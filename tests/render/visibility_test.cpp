@@ -2,7 +2,9 @@
 // draws a sorted queue becomes.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
+#include <cstdio>
 #include <vector>
 
 #include "render/visibility.h"
@@ -94,6 +96,80 @@ TEST(DetailLevels, CoarsestLevelWithinHalfAPixel) {
     setDetailPixels(0.5f);
     mesh.skinned = true;
     EXPECT_EQ(levelAt(-20.0f), 0);
+}
+
+// Away from the centre a point moves more on screen than the clip x and y
+// rows alone say: the change of depth shifts it too. A box near each corner
+// of a 16:9 and a 21:9 view (the demo's 60 degrees, near 50), swept from near
+// to far: whatever level is chosen, no point of the box that is on screen
+// moves more than half a pixel when displaced by the level's error.
+TEST(DetailLevels, HalfAPixelHoldsAtTheCornersOfWideViews) {
+    Mesh mesh;
+    mesh.part = new MeshPart;
+    for (int axis = 0; axis < 3; ++axis) {
+        mesh.boundsMin[axis] = -50.0f;
+        mesh.boundsMax[axis] = 50.0f;
+    }
+    mesh.part->detailLevelCount = 3;
+    mesh.part->detailLevels[0].error = 0.5f;
+    mesh.part->detailLevels[1].error = 2.0f;
+    mesh.part->detailLevels[2].error = 8.0f;
+    for (const int width : {1920, 2520}) {
+        const float halfWidth = 0.5f * width, halfHeight = 540.0f;
+        Matrix4 projection;
+        matrixPerspective(projection, 60.0, width / 1080.0, 50.0, 50000.0);
+        auto pixel = [&](const double p[3], double out[2]) {
+            const float* m = projection.m;
+            double clip[4];
+            for (int row = 0; row < 4; ++row)
+                clip[row] = m[row] * p[0] + m[4 + row] * p[1] + m[8 + row] * p[2] + m[12 + row];
+            out[0] = halfWidth * clip[0] / clip[3];
+            out[1] = halfHeight * clip[1] / clip[3];
+        };
+        double worst = 0.0;
+        int levelsChosen = 0;
+        for (const int corner : {0, 1, 2, 3}) {
+            const double sx = (corner & 1) ? 1.0 : -1.0, sy = (corner & 2) ? 1.0 : -1.0;
+            for (double depth = 300.0; depth < 40000.0; depth *= 1.01) {
+                // The box's centre at 95 % of the way to the corner.
+                const double tanHalf = std::tan(3.14159265358979 / 6.0);
+                const double centre[3] = {sx * 0.95 * depth * tanHalf * width / 1080.0, sy * 0.95 * depth * tanHalf,
+                                          -depth};
+                RenderItem item;
+                item.mesh = &mesh;
+                item.part = mesh.part;
+                matrixTranslation(item.world, (float)centre[0], (float)centre[1], (float)centre[2]);
+                Matrix4 toClip;
+                matrixMultiply(toClip, projection, item.world);
+                const int level = detailLevel(item, toClip, halfWidth, halfHeight);
+                if (level == 0) continue;
+                ++levelsChosen;
+                const double error = mesh.part->detailLevels[level - 1].error;
+                // Every box corner on screen, moved by the error along each axis and diagonal.
+                for (int boxCorner = 0; boxCorner < 8; ++boxCorner) {
+                    const double p[3] = {centre[0] + ((boxCorner & 1) ? 50 : -50),
+                                         centre[1] + ((boxCorner & 2) ? 50 : -50),
+                                         centre[2] + ((boxCorner & 4) ? 50 : -50)};
+                    double at[2];
+                    pixel(p, at);
+                    if (std::fabs(at[0]) > halfWidth || std::fabs(at[1]) > halfHeight) continue;
+                    for (int d = 0; d < 27; ++d) {
+                        const double v[3] = {double(d % 3 - 1), double(d / 3 % 3 - 1), double(d / 9 - 1)};
+                        const double length = std::sqrt(v[0] * v[0] + v[1] * v[1] + v[2] * v[2]);
+                        if (length == 0.0) continue;
+                        const double q[3] = {p[0] + error * v[0] / length, p[1] + error * v[1] / length,
+                                             p[2] + error * v[2] / length};
+                        double moved[2];
+                        pixel(q, moved);
+                        worst = std::max(worst, std::hypot(moved[0] - at[0], moved[1] - at[1]));
+                    }
+                }
+            }
+        }
+        std::printf("%d x 1080: largest movement of a level switch at the corners %.4f pixels\n", width, worst);
+        EXPECT_GT(levelsChosen, 100);
+        EXPECT_LE(worst, 0.5) << width << " x 1080";
+    }
 }
 
 // ---- the list of draws (no GL) ---------------------------------------------
