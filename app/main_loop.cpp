@@ -74,7 +74,9 @@ double millisecondsBetween(std::chrono::steady_clock::time_point from, std::chro
 const IterationTimes& lastIterationTimes() { return g_iterationTimes; }
 void setMainLoopDrawing(bool drawing) { g_drawing = drawing; }
 
-void startPacing() { startStepPacer(g_pacer, readCounter(), readFrequency()); }
+void startPacing() { startPacingAt(readCounter()); }
+void startPacingAt(uint64_t at) { startStepPacer(g_pacer, at, readFrequency()); }
+void delayPacing(uint64_t counts) { g_pacer.start += counts; }
 
 bool runMainLoopSteps(int steps) {
     const auto frameStart = std::chrono::steady_clock::now();
@@ -127,6 +129,7 @@ bool runMainLoopSteps(int steps) {
 bool runMainLoopIteration() { return runMainLoopSteps(1); }
 
 int takeStepsDueNow() { return takeDueSteps(g_pacer, readCounter()); }
+int takeStepsForFrameAt(uint64_t presentedAt) { return takeStepsForFrame(g_pacer, presentedAt); }
 
 bool runPacedIteration() {
     // A minimised window shows nothing: rest for a tenth of a second and take

@@ -5,6 +5,8 @@
 // app/headless.h and runs one step per frame.
 #pragma once
 
+#include <cstdint>
+
 // What the main loop runs.
 struct MainLoopCallbacks {
     // After the engine's start-up; false declines to run (the process ends with 0).
@@ -42,11 +44,20 @@ int takeStepsDueNow();
 // How often the demo's loop wakes while the window is minimised.
 constexpr int kMinimisedWakesPerSecond = 10;
 // The demo's frame: the steps due, sleeping first until one is due (and a
-// tenth of a second first while minimised), then the frame as above. (A browser's frame, which cannot sleep, runs
-// runMainLoopSteps(takeStepsDueNow()) when that is not 0.)
+// tenth of a second first while minimised), then the frame as above.
 bool runPacedIteration();
+// A browser's frame, which cannot sleep: the steps due at the counter
+// reading `presentedAt` when the frame will be presented (step_pacer.h's
+// takeStepsForFrame); it runs runMainLoopSteps with them when not 0.
+int takeStepsForFrameAt(uint64_t presentedAt);
 // The first step falls due now. startUp calls it.
 void startPacing();
+// The first step falls due at the counter reading `at`: a browser's loop
+// starts at a frame's presentation.
+void startPacingAt(uint64_t at);
+// The steps not yet due fall due `counts` later: time a browser page spent
+// hidden, while the timeline and the sound stood still.
+void delayPacing(uint64_t counts);
 // Wall-clock milliseconds of the parts of the last iteration that got past
 // the Escape test, for tools that report frame times: update covers input,
 // messages and the demo update; render covers the clear, the scene and the

@@ -1,5 +1,7 @@
 #include "app/step_pacer.h"
 
+#include <cmath>
+
 namespace {
 bool counterUsable(const StepPacer& pacer) { return pacer.frequency != ~uint64_t(0); }
 
@@ -33,6 +35,25 @@ int takeDueSteps(StepPacer& pacer, uint64_t now) {
     const uint64_t backlog = due - pacer.stepsCounted;
     pacer.stepsCounted = due;
     return backlog < kMaxStepsPerIteration ? static_cast<int>(backlog) : kMaxStepsPerIteration;
+}
+
+int takeStepsForFrame(StepPacer& pacer, uint64_t presentedAt) {
+    if (!counterUsable(pacer)) {
+        ++pacer.stepsCounted;
+        return 1;
+    }
+    // Steps real time is ahead of the picture, fractional; the first step is due at the start.
+    const double sinceStart =
+        presentedAt >= pacer.start ? double(presentedAt - pacer.start) : -double(pacer.start - presentedAt);
+    const double lead = sinceStart * kStepsPerSecond / double(pacer.frequency) + 1.0 - double(pacer.stepsCounted);
+    double steps = std::floor(lead + 0.5);
+    const double left = lead - steps;  // > 0: the picture would lag its presentation time
+    if (pacer.pictureBehind && left < 0.0 && left + 1.0 <= 0.5 + kStickyLead) steps -= 1.0;
+    if (!pacer.pictureBehind && left > 0.0 && left - 1.0 >= -0.5 - kStickyLead) steps += 1.0;
+    if (steps < 0.0) steps = 0.0;  // a timestamp before the last frame's
+    pacer.pictureBehind = lead - steps > 0.0;
+    pacer.stepsCounted += static_cast<uint64_t>(steps);
+    return steps <= kMaxStepsPerFrame ? static_cast<int>(steps) : kMaxStepsPerIteration;
 }
 
 uint32_t microsecondsToNextStep(const StepPacer& pacer, uint64_t now) {

@@ -30,3 +30,4 @@ float advanceFlyerPhase(float phase, float speed);
 // exact act boundaries and after the last act.
 int actAt(float scriptClock);
 constexpr int kActCount = 9;
+constexpr int kActSeconds = 8;

@@ -12,8 +12,8 @@
 
 int actAt(float scriptClock) {
     for (int act = 0; act < kActCount; ++act) {
-        const float start = 8.0f * static_cast<float>(act);
-        if (scriptClock > start && scriptClock < start + 8.0f) return act;
+        const float start = float(kActSeconds) * static_cast<float>(act);
+        if (scriptClock > start && scriptClock < start + float(kActSeconds)) return act;
     }
     return -1;
 }

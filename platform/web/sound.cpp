@@ -40,8 +40,11 @@ EM_JS(bool, startWebSound, (const char* path), {
             source.buffer = buffer;
             source.loop = true;
             source.connect(context.destination);
-            source.start();
+            // A page reloaded at a step (?from=N) starts the soundtrack where that step is.
+            const offset = ((Module.fromStep || 0) / 60) % buffer.duration;
+            source.start(0, offset);
             Module.soundSource = source;
+            Module.soundStartedAt = context.currentTime - offset;  // the context's time at the track's start
         })
         .catch(function(e) { console.warn("the soundtrack could not be decoded: " + e); });
     return true;

@@ -8,8 +8,10 @@
 #include "platform/messages.h"
 #include "platform/web/web_layer.h"
 
-// The one window is the page's canvas; the page sizes the canvas (the whole
-// page, or the size its address asks for) before the engine starts.
+// The one window is the page's canvas; the page sizes its drawing buffer
+// (the whole page at device pixels, or the size its address asks for) before
+// the engine starts and again when the page is resized (messages.cpp reports
+// it as WM_SIZE).
 struct PlatformWindow {
     std::string title;
     bool destroyed = false;

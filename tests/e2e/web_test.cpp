@@ -22,9 +22,12 @@ TEST(WebBuild, WorldUnderNodeMatchesLinux) {
     expectWorldMatchesLinux("node --no-experimental-fetch '" + kWebBin + "demo-tool.js'");
 }
 
-// The runner's checks (start screen, key to start, the soundtrack, real-time
-// pacing, Q, Escape, the draw without WEBGL_multi_draw), with its report in
-// the log; then its picture of step 600 against the Linux capture of that
+// The runner's checks (start screen, key to start, the soundtrack, a hidden
+// page pausing timeline and sound together, real-time pacing, Q released by
+// a blur or a hide, the browser's shortcuts left alone, Escape leaving a plain
+// page, the messages for no data, no shaders, no WebGL 2 and a lost context,
+// the reload after its restore, device pixels and a resize, the draw without
+// WEBGL_multi_draw), with its report in the log; then its picture of step 600 against the Linux capture of that
 // step. Chromium's SwiftShader and Mesa's llvmpipe rasterise a little
 // differently: 0.24 to 1.14 of 255 on average per channel at steps 240, 600
 // and 1200, while one step later the picture moves by 8.5.
