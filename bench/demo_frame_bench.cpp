@@ -8,7 +8,7 @@
 #include "demo/demo_world.h"
 #include "gpu/gl_state_cache.h"
 #include "render/render_frame.h"
-#include "render/shader_catalogue.h"
+#include "gpu/shader_catalogue.h"
 #include "scene/actor.h"
 
 static bool startOrSkip(benchmark::State& state) {

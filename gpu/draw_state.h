@@ -5,15 +5,3 @@
 enum class CullMode { BackFaces = 1, None = 2 };
 enum class DepthMode { None = 0, TestOnly = 1, WriteOnly = 2, TestAndWrite = 3 };
 enum class BlendMode { Off = 0, Additive = 1, Alpha = 2 };
-
-// How a render queue orders its items for drawing (render/render_order.cpp
-// holds one rule per mode, in this order).
-enum class SortMode {
-    Emission,  // as submitted
-    FarthestFirst,  // squared distance from the camera
-    NearestFirst,
-    DepthFarthestFirst,  // |dz| from the camera
-    DepthNearestFirst,
-    ByProgram,  // shader program address
-    ByMaterial,  // material address
-};

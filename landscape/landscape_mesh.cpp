@@ -12,7 +12,7 @@
 #include "image/texture.h"
 #include "landscape/heightfield.h"
 #include "gpu/gl_buffers.h"
-#include "render/shader_catalogue.h"
+#include "gpu/shader_catalogue.h"
 #include "scene/model.h"
 #include "scene/model_file.h"
 

@@ -8,9 +8,10 @@
 #include "image/texture.h"
 #include "gpu/gl_buffers.h"
 #include "gpu/gl_state_cache.h"
-#include "render/render_queue.h"
-#include "render/shader_catalogue.h"
-#include "render/shader_source.h"
+#include "scene/render_queue.h"
+#include "gpu/shader_catalogue.h"
+#include "gpu/shader_source.h"
+#include "render/uniform_upload.h"
 
 constexpr int kMaxTexturesPerMaterial = 2;
 constexpr GLsizei kVertexStride = sizeof(Vertex);

@@ -7,7 +7,9 @@
 #include "gpu/gl_state_cache.h"
 #include "render/mesh_draw.h"
 #include "render/render_order.h"
+#include "gpu/shader_catalogue.h"
 #include "render/renderer.h"
+#include "render/uniform_upload.h"
 #include "render/visibility.h"
 #include "scene/actor.h"
 #include "scene/camera.h"
@@ -43,6 +45,38 @@ static int truncateToPixel(float value) {
     return static_cast<int>(value);
 }
 
+// The sprite's quad from (xStart, yStart) to (xEnd, yEnd) showing texture
+// coordinates (uStart, vStart) to (uEnd, vEnd), with the current program.
+static void drawSpriteRegion(SPRITE_BASE& sprite, float xStart, float yStart, float xEnd, float yEnd, float uStart,
+                             float vStart, float uEnd, float vEnd) {
+    const float corners[4][4] = {{xStart, yStart, uStart, vStart},
+                                 {xStart, yEnd, uStart, vEnd},
+                                 {xEnd, yEnd, uEnd, vEnd},
+                                 {xEnd, yStart, uEnd, vStart}};
+    for (int i = 0; i < 4; ++i) {
+        Vertex& v = sprite.quad->vertices[i];
+        v.position[0] = corners[i][0];
+        v.position[1] = corners[i][1];
+        v.uv0[0] = corners[i][2];
+        v.uv0[1] = corners[i][3];
+    }
+    drawSpriteQuad(sprite.quad, sprite.spriteTexture(), sprite.alpha);
+}
+
+void drawSpriteScreen(SPRITE_BASE& sprite, int x, int y, float scaleX, float scaleY, int regionWidth,
+                      int regionHeight) {
+    const Image& image = *sprite.spriteTexture()->image;
+    const float uEnd = float(regionWidth) / float(image.width);
+    const float vEnd = float(regionHeight) / float(image.height);
+    ShaderProgram* program = shaderCatalogue().sprites2d;
+    makeCurrent(program);
+    uploadTransforms(program);
+    const float sx = sprite.flipX ? -scaleX : scaleX;
+    const float sy = sprite.flipY ? -scaleY : scaleY;
+    drawSpriteRegion(sprite, float(x), float(y), float(x) + float(regionWidth) * sx,
+                     float(y) + float(regionHeight) * sy, 0.0f, 0.0f, uEnd, vEnd);
+}
+
 void drawGroup(Scene* scene, int group) {
     MatrixStack* stack = modelStack();
     if (!stack || group < 0 || group > 1) return;
@@ -65,8 +99,8 @@ void drawGroup(Scene* scene, int group) {
         SPRITE_BASE* sprite = static_cast<SPRITE_BASE*>(actor);
         const Texture* texture = sprite->spriteTexture();
         if (!texture || !texture->image) continue;
-        sprite->drawScreen(truncateToPixel(sprite->position.x), truncateToPixel(sprite->position.y), sprite->scale.x,
-                           sprite->scale.y, texture->image->width, texture->image->height);
+        drawSpriteScreen(*sprite, truncateToPixel(sprite->position.x), truncateToPixel(sprite->position.y),
+                         sprite->scale.x, sprite->scale.y, texture->image->width, texture->image->height);
     }
     end2D();
 

@@ -6,8 +6,9 @@
 
 #include <vector>
 
-#include "render/render_queue.h"
+#include "scene/render_queue.h"
 
+class SPRITE_BASE;
 struct Scene;
 
 // Renders the current Scene with its camera (the default camera when it has
@@ -24,3 +25,6 @@ void sortAndDraw(SortMode mode, std::vector<RenderItem>& items);
 // test, alpha blending; end2D restores the 3D state.
 void begin2D();
 void end2D();
+// A sprite in screen pixels, inside the 2D pass: regionWidth x regionHeight
+// texels of its image from (x, y), scaled and flipped as the sprite says.
+void drawSpriteScreen(SPRITE_BASE& sprite, int x, int y, float scaleX, float scaleY, int regionWidth, int regionHeight);

@@ -4,7 +4,7 @@
 #include <cstdint>
 #include <vector>
 
-#include "render/render_queue.h"
+#include "scene/render_queue.h"
 
 // One item's place in the sort, its key computed once: queues are sorted as
 // these small records instead of moving whole items and recomputing

@@ -7,8 +7,8 @@
 #include "platform/message_box.h"
 #include "gpu/gl_state_cache.h"
 #include "render/offscreen_targets.h"
-#include "render/shader_catalogue.h"
-#include "render/shader_source.h"
+#include "gpu/shader_catalogue.h"
+#include "gpu/shader_source.h"
 #include "scene/camera.h"
 #include "scene/math.h"
 

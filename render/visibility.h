@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "render/render_order.h"
-#include "render/render_queue.h"
+#include "scene/render_queue.h"
 
 class CAMERA3D;
 

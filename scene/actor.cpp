@@ -1,7 +1,7 @@
 #include "scene/actor.h"
 
 #include "scene/sprite.h"
-#include "render/shader_catalogue.h"
+#include "gpu/shader_catalogue.h"
 #include "scene/camera.h"
 #include "scene/light.h"
 #include "scene/model.h"

@@ -2,7 +2,7 @@
 // objects, and the Scene that holds the object lists and the render queues.
 #pragma once
 
-#include "render/render_queue.h"
+#include "scene/render_queue.h"
 #include "scene/math.h"
 
 struct Scene;

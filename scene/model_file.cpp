@@ -13,7 +13,7 @@
 
 #include "image/texture.h"
 #include "gpu/gl_buffers.h"
-#include "render/shader_catalogue.h"
+#include "gpu/shader_catalogue.h"
 #include "scene/mesh_detail.h"
 #include "scene/model.h"
 

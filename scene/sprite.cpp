@@ -4,8 +4,7 @@
 
 #include "image/texture.h"
 #include "gpu/gl_buffers.h"
-#include "render/mesh_draw.h"
-#include "render/shader_catalogue.h"
+#include "gpu/shader_catalogue.h"
 #include "scene/camera.h"
 #include "scene/model.h"
 
@@ -101,35 +100,6 @@ void SPRITE_BASE::setImageFile(const char* path) {
     // height of 0/0.
     const float aspect = image.width > 0 ? float(image.height) / float(image.width) : 1.0f;
     setSize(10.0f, 10.0f * aspect);
-}
-
-void SPRITE_BASE::drawScreen(int x, int y, float scaleX, float scaleY, int regionWidth, int regionHeight) {
-    const Image& image = *spriteTexture()->image;
-    const float uEnd = float(regionWidth) / float(image.width);
-    const float vEnd = float(regionHeight) / float(image.height);
-    ShaderProgram* program = shaderCatalogue().sprites2d;
-    makeCurrent(program);
-    uploadTransforms(program);
-    const float sx = flipX ? -scaleX : scaleX;
-    const float sy = flipY ? -scaleY : scaleY;
-    drawQuad(float(x), float(y), float(x) + float(regionWidth) * sx, float(y) + float(regionHeight) * sy, 0.0f, 0.0f,
-             uEnd, vEnd);
-}
-
-void SPRITE_BASE::drawQuad(float xStart, float yStart, float xEnd, float yEnd, float uStart, float vStart, float uEnd,
-                           float vEnd) {
-    const float corners[kQuadVertices][4] = {{xStart, yStart, uStart, vStart},
-                                             {xStart, yEnd, uStart, vEnd},
-                                             {xEnd, yEnd, uEnd, vEnd},
-                                             {xEnd, yStart, uEnd, vStart}};
-    for (int i = 0; i < kQuadVertices; ++i) {
-        Vertex& v = quad->vertices[i];
-        v.position[0] = corners[i][0];
-        v.position[1] = corners[i][1];
-        v.uv0[0] = corners[i][2];
-        v.uv0[1] = corners[i][3];
-    }
-    drawSpriteQuad(quad, spriteTexture(), alpha);
 }
 
 // ---- SPRITE3D --------------------------------------------------------------

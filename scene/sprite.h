@@ -33,10 +33,6 @@ public:
 
     // Shares the file's texture; size 10 wide keeping the image's aspect ratio.
     void setImageFile(const char* path);
-    // Screen pixels, inside the 2D pass.
-    void drawScreen(int x, int y, float scaleX, float scaleY, int regionWidth, int regionHeight);
-    void drawQuad(float xStart, float yStart, float xEnd, float yEnd, float uStart, float vStart, float uEnd,
-                  float vEnd);
 };
 
 class SPRITE3D : public SPRITE_BASE {

@@ -14,20 +14,22 @@ breach() {  # message, grep output
 sources() { git ls-files "$@" | grep -E '\.(cpp|h)$'; }
 
 # The folders that include one another, one "from to" line per pair; each
-# folder is its own node, subfolders included. render/, scene/ and image/
-# still include one another and count as one node until they are separated.
+# folder is its own node, subfolders included.
 folder_includes() {
     for f in $(sources platform app gpu render scene image landscape demo tools bench); do
         grep -oE '^#include "[a-z0-9_/]+/[a-z0-9_.]+"' "$f" |
             sed -E 's|^#include "(.*)/[^/]*"$|\1|' | sed "s|^|$(dirname "$f") |"
-    done | awk '{ for (i = 1; i <= 2; ++i) if ($i ~ /^(render|scene|image)$/) $i = "graphics" }
-                $1 != $2' | sort -u
+    done | awk '$1 != $2' | sort -u
 }
 
 breach "OpenGL called outside gpu/, render/ and platform/" \
     "$(sources app scene image landscape demo tools | xargs grep -nE '\bgl[A-Z][A-Za-z0-9]*\s*\(')"
 breach "the GPU device layer reaches up into the scene or the frame" \
     "$(sources gpu | xargs grep -nE '#include "(app|render|scene|image|landscape|demo|tools)/')"
+breach "the scene or the images reach up into the frame" \
+    "$(sources scene image | xargs grep -nE '#include "render/')"
+breach "the images reach up into the scene" \
+    "$(sources image | xargs grep -nE '#include "scene/')"
 breach "app/ includes demo/ or a program" \
     "$(sources app | xargs grep -nE '#include "(demo|tools)/')"
 breach "the renderer, scene, images or landscape reach up into app/ or demo/" \

@@ -22,7 +22,7 @@
 #include "demo/demo_world.h"
 #include "gpu/gl_state_cache.h"
 #include "render/render_frame.h"
-#include "render/shader_catalogue.h"
+#include "gpu/shader_catalogue.h"
 
 extern "C" {
 void* __libc_malloc(size_t size);

@@ -5,7 +5,7 @@
 // input is the top-level shader alone. "top.glsl" may also include itself.
 #include <cstring>
 
-#include "render/shader_source.h"
+#include "gpu/shader_source.h"
 #include "tests/fuzz/fuzz_support.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {

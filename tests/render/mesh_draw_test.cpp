@@ -8,9 +8,9 @@
 
 #include "image/texture.h"
 #include "gpu/gl_state_cache.h"
-#include "render/render_queue.h"
+#include "scene/render_queue.h"
 #include "render/renderer.h"
-#include "render/shader_catalogue.h"
+#include "gpu/shader_catalogue.h"
 #include "scene/camera.h"
 #include "tests/support/gl_test_context.h"
 

@@ -13,7 +13,7 @@
 #include "gpu/gl_state_cache.h"
 #include "render/render_frame.h"
 #include "render/renderer.h"
-#include "render/shader_catalogue.h"
+#include "gpu/shader_catalogue.h"
 #include "scene/actor.h"
 #include "scene/camera.h"
 #include "scene/light.h"

@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "render/render_order.h"
-#include "render/shader_catalogue.h"
+#include "gpu/shader_catalogue.h"
 #include "scene/model.h"
 
 namespace {

@@ -6,7 +6,7 @@
 #include "gpu/gl_state_cache.h"
 #include "render/offscreen_targets.h"
 #include "render/renderer.h"
-#include "render/shader_catalogue.h"
+#include "gpu/shader_catalogue.h"
 #include "scene/camera.h"
 #include "tests/support/gl_test_context.h"
 #include "tests/support/scratch_dir.h"

@@ -4,7 +4,8 @@
 #include <string>
 #include <vector>
 
-#include "render/shader_catalogue.h"
+#include "gpu/shader_catalogue.h"
+#include "render/uniform_upload.h"
 #include "scene/actor.h"
 #include "scene/light.h"
 #include "scene/model.h"

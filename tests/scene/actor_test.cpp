@@ -2,7 +2,7 @@
 
 #include <cmath>
 
-#include "render/shader_catalogue.h"
+#include "gpu/shader_catalogue.h"
 #include "scene/actor.h"
 #include "scene/camera.h"
 #include "scene/light.h"

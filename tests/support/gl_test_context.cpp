@@ -1,7 +1,5 @@
 #include "tests/support/gl_test_context.h"
 
-#include "render/renderer.h"
-
 #include <GL/glew.h>
 
 #include <string>
@@ -40,14 +38,4 @@ void readPixel(int x, int y, unsigned char rgba[4]) {
 void GlTest::SetUp() {
     const char* error = nullptr;
     ASSERT_TRUE(ensureTestGlContext(64, 64, &error)) << error;
-}
-
-void ensureTestRenderer() {
-    static bool started = false;
-    if (started) return;
-    started = true;
-    ScreenSize screen;
-    screen.width = 64;
-    screen.height = 64;
-    renderInit(screen);
 }

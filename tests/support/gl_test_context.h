@@ -19,7 +19,8 @@ constexpr int kExitStatusOfMinusOne = 255;
 void readPixel(int x, int y, unsigned char rgba[4]);
 
 // Once per process: the renderer's start-up (shader catalogue, model stack,
-// default camera) on the test context, for a 64 x 64 screen.
+// default camera) on the test context, for a 64 x 64 screen. Render tests
+// only (test_renderer.cpp).
 void ensureTestRenderer();
 
 // Base fixture for tests that need OpenGL: makes the context current, fails

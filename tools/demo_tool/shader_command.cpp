@@ -6,7 +6,7 @@
 #include <cstring>
 #include <string>
 
-#include "render/shader_source.h"
+#include "gpu/shader_source.h"
 #include "platform/offscreen_gl.h"
 
 static int compileShader(const ShaderObject& shader) {

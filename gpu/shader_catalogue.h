@@ -1,15 +1,11 @@
 // The thirteen GLSL programs built at start-up, their cached uniform and
-// attribute locations, the current program and the uniform uploads.
+// attribute locations and the current program.
 #pragma once
 
 #include <cstdint>
 #include <string>
 
-#include "render/shader_source.h"
-
-struct Material;
-struct MeshPart;
-struct Skeleton;
+#include "gpu/shader_source.h"
 
 struct UniformCacheEntry {
     int32_t location = -1;
@@ -89,23 +85,7 @@ ShaderCatalogue& shaderCatalogue();
 bool buildCatalogue();
 // Never fails as a call; linked tells success. defines go after the header.
 ShaderProgram* createProgram(const char* vertexPath, const char* fragmentPath, const char* defines = "");
-// The program to draw a mesh of this material, binding textureCount
-// textures, with: program itself, or a build of it without the spot cone when
-// no spot light is on, without the specular highlight when the material has
-// none and without the second texture when there is none. A
-// software rasteriser runs both sides of every branch for every fragment, so
-// code that cannot change the pixels is left out instead; the pixels are the
-// same. The builds are made with the catalogue; one that failed leaves
-// program in use.
-ShaderProgram* meshProgram(ShaderProgram* program, const Material* material, int textureCount);
+// The build of a mesh program that leaves out trims (ProgramTrim flags), or
+// program itself when there is none or it did not link.
+ShaderProgram* trimmedProgram(ShaderProgram* program, int trims);
 int32_t uniformLocation(ShaderProgram* program, const char* name);
-// False when already current; otherwise glUseProgram, lastHit -1, cameraDirty, uploadLights.
-bool makeCurrent(ShaderProgram* program);
-void uploadLights(ShaderProgram* program);
-// Camera and matrices of the model stack top; once per draw.
-void uploadTransforms(ShaderProgram* program);
-void uploadMaterial(const Material* material, float itemAlpha);
-void uploadSkeleton(const Skeleton* skeleton);
-// "mesh_joints": for each mesh-local joint number of the part, the uploaded
-// skeleton joint the processor path would use, or -1 where there is none.
-void uploadMeshJoints(const MeshPart* part, const Skeleton* skeleton);

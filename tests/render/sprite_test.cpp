@@ -10,7 +10,7 @@
 #include "image/texture.h"
 #include "gpu/gl_state_cache.h"
 #include "render/render_frame.h"
-#include "render/shader_catalogue.h"
+#include "gpu/shader_catalogue.h"
 #include "scene/camera.h"
 #include "scene/model.h"
 #include "tests/support/test_images.h"
@@ -208,7 +208,7 @@ TEST_F(SpriteTest, BillboardModesTurnTheQuad) {
 TEST_F(SpriteTest, ScreenSpriteCornersAndFlips) {
     SPRITE_BASE sprite;
     sprite.createBlankImage(0, 16, 8, 0, 0);
-    sprite.drawScreen(100, 50, 1.0f, 2.0f, 16, 8);
+    drawSpriteScreen(sprite, 100, 50, 1.0f, 2.0f, 16, 8);
     const Vertex* v = sprite.quad->vertices;
     EXPECT_EQ(v[0].position[0], 100.0f);
     EXPECT_EQ(v[0].position[1], 50.0f);
@@ -218,7 +218,7 @@ TEST_F(SpriteTest, ScreenSpriteCornersAndFlips) {
     EXPECT_EQ(v[2].uv0[1], 1.0f);
     // Flipped about the anchor corner: it reaches left of x.
     sprite.flipX = true;
-    sprite.drawScreen(100, 50, 1.0f, 1.0f, 8, 8);
+    drawSpriteScreen(sprite, 100, 50, 1.0f, 1.0f, 8, 8);
     EXPECT_EQ(v[2].position[0], 92.0f);
     EXPECT_EQ(v[2].uv0[0], 0.5f);
 }
@@ -238,7 +238,7 @@ TEST_F(SpriteTest, ScreenSpriteShowsItsTexture) {
     clearFrame(0.0f, 0.0f, 0.0f);
     shaderCatalogue().current = nullptr;
     begin2D();
-    sprite.drawScreen(0, 0, 1920.0f, 1080.0f, 1, 1);
+    drawSpriteScreen(sprite, 0, 0, 1920.0f, 1080.0f, 1, 1);
     end2D();
     unsigned char rgba[4];
     readPixel(32, 32, rgba);

@@ -1,4 +1,4 @@
-#include "render/shader_source.h"
+#include "gpu/shader_source.h"
 
 #include <GL/glew.h>
 
@@ -9,7 +9,7 @@
 #include <new>
 #include <vector>
 
-#include "render/shader_catalogue.h"
+#include "gpu/shader_catalogue.h"
 
 // ---- source file cache ----------------------------------------------------
 

@@ -1,13 +1,25 @@
 // The render queues: every mesh of a Scene group becomes a RenderItem (a
 // value) in the Scene's opaque or transparent queue, emptied by each frame.
-// A frame orders them (render_order.h), keeps what the camera sees
-// (visibility.h) and draws it (render_frame.h).
+// A frame (render/) orders them (render_order.h), keeps what the camera sees
+// (visibility.h) and draws them (render_frame.h).
 #pragma once
 
 #include <vector>
 
 #include "gpu/draw_state.h"
 #include "scene/math.h"
+
+// How a render queue orders its items for drawing (render/render_order.cpp
+// holds one rule per mode, in this order).
+enum class SortMode {
+    Emission,  // as submitted
+    FarthestFirst,  // squared distance from the camera
+    NearestFirst,
+    DepthFarthestFirst,  // |dz| from the camera
+    DepthNearestFirst,
+    ByProgram,  // shader program address
+    ByMaterial,  // material address
+};
 
 struct ShaderProgram;
 struct Mesh;

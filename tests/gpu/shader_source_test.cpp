@@ -2,7 +2,7 @@
 
 #include <fstream>
 
-#include "render/shader_source.h"
+#include "gpu/shader_source.h"
 #include "tests/support/scratch_dir.h"
 
 // Typed out independently of the code that builds it: the shaders and the
