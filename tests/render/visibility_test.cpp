@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
+#include <initializer_list>
 #include <vector>
 
 #include "render/visibility.h"
@@ -12,6 +13,17 @@
 #include "scene/model.h"
 
 // ---- view culling (no GL) --------------------------------------------------
+
+// A static mesh whose box reaches halfSize from the origin along each axis,
+// with one detail level per error, finest first.
+static void makeBoxWithLevels(Mesh& mesh, float halfSize, std::initializer_list<float> errors) {
+    mesh.part = new MeshPart;
+    for (int axis = 0; axis < 3; ++axis) {
+        mesh.boundsMin[axis] = -halfSize;
+        mesh.boundsMax[axis] = halfSize;
+    }
+    for (float error : errors) mesh.part->detailLevels[mesh.part->detailLevelCount++].error = error;
+}
 
 // A unit box around the origin of a static mesh, placed by a translation and
 // seen through a 90-degree perspective from the origin looking down -z
@@ -69,14 +81,7 @@ TEST(DetailLevels, CoarsestLevelWithinHalfAPixel) {
     Matrix4 projection;
     matrixPerspective(projection, 90.0, 1.0, 1.0, 100.0);
     Mesh mesh;
-    mesh.part = new MeshPart;
-    for (int axis = 0; axis < 3; ++axis) {
-        mesh.boundsMin[axis] = -0.5f;
-        mesh.boundsMax[axis] = 0.5f;
-    }
-    mesh.part->detailLevelCount = 2;
-    mesh.part->detailLevels[0].error = 0.01f;
-    mesh.part->detailLevels[1].error = 0.1f;
+    makeBoxWithLevels(mesh, 0.5f, {0.01f, 0.1f});
     auto levelAt = [&](float z) {
         RenderItem item;
         item.mesh = &mesh;
@@ -105,15 +110,7 @@ TEST(DetailLevels, CoarsestLevelWithinHalfAPixel) {
 // moves more than half a pixel when displaced by the level's error.
 TEST(DetailLevels, HalfAPixelHoldsAtTheCornersOfWideViews) {
     Mesh mesh;
-    mesh.part = new MeshPart;
-    for (int axis = 0; axis < 3; ++axis) {
-        mesh.boundsMin[axis] = -50.0f;
-        mesh.boundsMax[axis] = 50.0f;
-    }
-    mesh.part->detailLevelCount = 3;
-    mesh.part->detailLevels[0].error = 0.5f;
-    mesh.part->detailLevels[1].error = 2.0f;
-    mesh.part->detailLevels[2].error = 8.0f;
+    makeBoxWithLevels(mesh, 50.0f, {0.5f, 2.0f, 8.0f});
     for (const int width : {1920, 2520}) {
         const float halfWidth = 0.5f * width, halfHeight = 540.0f;
         Matrix4 projection;
@@ -181,13 +178,7 @@ TEST(DetailLevels, HalfAPixelHoldsAtTheCornersOfWideViews) {
 // tile in view is left out. Without a camera every item is drawn whole.
 TEST(DrawList, SortedQueueBecomesTheVisibleDrawsWithLevelsAndTileRuns) {
     Mesh box;
-    box.part = new MeshPart;
-    for (int axis = 0; axis < 3; ++axis) {
-        box.boundsMin[axis] = -0.5f;
-        box.boundsMax[axis] = 0.5f;
-    }
-    box.part->detailLevelCount = 1;
-    box.part->detailLevels[0].error = 0.01f;
+    makeBoxWithLevels(box, 0.5f, {0.01f});
     Mesh ground;
     ground.dynamicVertices = true;  // its own box does not hold: only the tiles cull
     ground.part = new MeshPart;
