@@ -7,7 +7,8 @@
 #include "platform/window.h"
 
 void showErrorBox(const char* text) {
-    // A headless run must never block on a modal box.
-    if (!offscreenVideo() && SDL_ShowSimpleMessageBox(SDL_MESSAGEBOX_WARNING, "Error!", text, nullptr) == 0) return;
+    // Standard error first: a terminal or log keeps the message after the
+    // box is gone. A headless run must never block on a modal box.
     std::fprintf(stderr, "Error! %s\n", text);
+    if (!offscreenVideo()) SDL_ShowSimpleMessageBox(SDL_MESSAGEBOX_WARNING, "Error!", text, nullptr);
 }

@@ -5,6 +5,8 @@
 #include <SDL2/SDL.h>
 #include <malloc.h>
 
+#include <cstdio>
+
 #include "platform/messages.h"
 
 struct PlatformWindow {
@@ -96,7 +98,10 @@ PlatformWindow* createPlatformWindow(const char* title, const PlatformRect& clie
     // means no sizing border and no maximise button.
     SDL_Window* sdl =
         SDL_CreateWindow(title, client.left, client.top, width, height, SDL_WINDOW_OPENGL | SDL_WINDOW_SHOWN);
-    if (!sdl) return nullptr;
+    if (!sdl) {
+        std::fprintf(stderr, "SDL_CreateWindow: %s\n", SDL_GetError());
+        return nullptr;
+    }
     PlatformWindow* window = &state.windows[state.windowCount++];
     window->sdl = sdl;
     return window;
@@ -143,7 +148,10 @@ bool platformWindowDestroyed(PlatformWindow* window) { return !window || window-
 PlatformGlContext createPlatformGlContext(PlatformWindow* window) {
     if (!window || window->destroyed) return nullptr;
     SDL_GLContext context = SDL_GL_CreateContext(window->sdl);
-    if (!context) return nullptr;
+    if (!context) {
+        std::fprintf(stderr, "SDL_GL_CreateContext: %s\n", SDL_GetError());
+        return nullptr;
+    }
     SDL_GL_MakeCurrent(window->sdl, context);
     SDL_GL_SetSwapInterval(video().offscreen ? 0 : 1);  // failure: frames run unsynchronised
     return context;

@@ -33,7 +33,7 @@ protected:
     void expectCleanExit() {
         ASSERT_TRUE(demo_->waitForExit(kStartSeconds)) << "the demo did not end";
         EXPECT_TRUE(demo_->exitedNormally()) << readFile(scratch_.file("stderr.txt"));
-        EXPECT_EQ(demo_->exitCode(), 0);
+        EXPECT_EQ(demo_->exitCode(), 0) << readFile(scratch_.file("stderr.txt"));
     }
 
     ScratchDir scratch_;
