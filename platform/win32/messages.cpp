@@ -26,8 +26,11 @@ bool registerWindowProcedure(WindowProcedure procedure) {
     windowClass.style = 0;
     windowClass.lpfnWndProc = classWindowProcedure;
     windowClass.hInstance = moduleInstance();
-    windowClass.hIcon = LoadIcon(nullptr, IDI_APPLICATION);
-    windowClass.hIconSm = LoadIcon(nullptr, IDI_APPLICATION);
+    // The program's own icon (resource 1) in the caption and the taskbar;
+    // Windows picks the small size from it. Programs without one keep the
+    // system's.
+    windowClass.hIcon = LoadIconA(moduleInstance(), MAKEINTRESOURCEA(1));
+    if (!windowClass.hIcon) windowClass.hIcon = LoadIcon(nullptr, IDI_APPLICATION);
     windowClass.hCursor = LoadCursor(nullptr, IDC_ARROW);
     windowClass.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_WINDOW + 1);
     windowClass.lpszClassName = "myWindowClass";

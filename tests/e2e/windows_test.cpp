@@ -49,6 +49,26 @@ std::map<std::string, std::string> probe(const XvfbServer& server, const std::st
     return fields;
 }
 
+// The 32x32 entry of the _NET_WM_ICON that Wine gives demo.exe's top-level X
+// window (from the window class's icon); empty if none has one.
+Picture windowIcon32(const XvfbServer& server) {
+    Picture icon;
+    std::istringstream ids(server.run("xdotool search --class demo.exe"));
+    for (std::string id; icon.rgb.empty() && ids >> id;) {
+        const std::string text = server.run("xprop -id " + id + " -f _NET_WM_ICON 32c '=$0+' _NET_WM_ICON");
+        if (text.find('=') == std::string::npos) continue;
+        std::istringstream values(text.substr(text.find('=') + 1));
+        std::vector<uint32_t> argb;
+        for (std::string value; std::getline(values, value, ',');)
+            argb.push_back(std::strtoul(value.c_str(), nullptr, 10));
+        if (argb.size() < 2 + 32 * 32 || argb[0] != 32 || argb[1] != 32) continue;
+        icon.width = icon.height = 32;
+        for (size_t i = 2; i < 2 + 32 * 32; ++i)
+            for (int shift : {16, 8, 0}) icon.rgb.push_back(static_cast<unsigned char>(argb[i] >> shift));
+    }
+    return icon;
+}
+
 // "a,b,c,d" as four integers.
 std::vector<int> numbers(const std::string& text) {
     std::vector<int> values;
@@ -302,11 +322,12 @@ TEST(WindowsBuild, ProgramsCarryTheIconAndVersionInformation) {
     }
 }
 
-// F11 under Wine: the window leaves the work area for the whole screen and the
-// next frames fill it, F11 brings the work-area window back, Escape in full
-// screen ends the demo with 0. Xvfb has no panel: a simulated one keeps the
-// work area 30 rows short of the screen.
-TEST(WindowsBuild, F11SwitchesBetweenFullScreenAndTheWorkArea) {
+// demo.exe under Wine: the window shows the program's own icon; F11 takes it
+// from the work area to the whole screen and the next frames fill it, F11
+// brings the work-area window back, Escape in full screen ends the demo with
+// 0. Xvfb has no panel: a simulated one keeps the work area 30 rows short of
+// the screen.
+TEST(WindowsBuild, WindowShowsTheIconAndF11SwitchesBetweenFullScreenAndTheWorkArea) {
     if (windowsBuildMissing()) GTEST_SKIP() << "no Windows build or Wine";
     for (const char* tool : {"xdotool", "xwininfo", "xprop", "xwd", "convert"})
         if (!haveCommand(tool)) GTEST_SKIP() << tool << " is not installed";
@@ -339,6 +360,11 @@ TEST(WindowsBuild, F11SwitchesBetweenFullScreenAndTheWorkArea) {
     const std::string workArea = std::to_string(width) + "x" + std::to_string(workHeight);
     const std::string screen = std::to_string(width) + "x" + std::to_string(height);
     ASSERT_TRUE(windowSizeBecomes(workArea, 60.0));
+    // The .ico's third image is its 32x32 one.
+    commandOutput("convert '" SOURCE_DIR "/tools/icon/landscape-demo.ico[2]' -alpha off '" +
+                  scratch.file("icon-32.png") + "'");
+    EXPECT_LT(meanDifference(windowIcon32(server), readPicture(scratch.file("icon-32.png"))), 2.0)
+        << "the window does not show the program's icon";
     std::this_thread::sleep_for(std::chrono::seconds(5));  // start-up, then frames
     server.run("xdotool mousemove 160 75 key F11");
     ASSERT_TRUE(windowSizeBecomes(screen, 10.0));
