@@ -342,16 +342,14 @@ def main():
                 for how, event in (("a blur", BLUR), ("a hidden page", HIDE)):
                     tools.key("q", 81, ("keyDown",))
                     check(wait_for(lambda: water() >= 300, 10), "holding Q does not raise the water")
-                    level = water()
-                    tools.evaluate(event)
+                    # The event and the level in one task: no frame falls between them, and the next
+                    # frame takes the release before its steps.
+                    level = tools.evaluate(f"{event}; Module.demoWaterLevel()")
                     if how == "a hidden page":
                         time.sleep(0.5)
                         tools.evaluate(SHOW)
-                    time.sleep(0.5)
-                    held = water()
-                    time.sleep(0.5)
-                    check(water() == held, f"the water goes on rising after {how}")
-                    check(held < level + 100 * 40, f"the water went on rising after {how}")
+                    time.sleep(1.0)
+                    check(water() == level, f"the water went on rising after {how}")
                     tools.key("q", 81, ("keyUp",))
 
                 # The browser's shortcuts are not taken; the demo's keys are.
